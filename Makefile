@@ -1,0 +1,48 @@
+# Korvo: `make run` installs what is missing, builds and starts the program;
+# `make test` installs, builds and runs every test.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
+
+.PHONY: all deps configure build run test sanitize bench fuzz format format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@scripts/run-korvo $(BUILD_DIR)/korvo
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVO_WERROR=ON -DKORVO_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900
+
+bench: build
+	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# Fuzz targets need clang and libFuzzer.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
+
+clean:
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz

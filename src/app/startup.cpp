@@ -1,0 +1,17 @@
+#include "app/startup.h"
+
+#include "app/texts/texts.h"
+#include "platform/system.h"
+#include "settings/settings.h"
+
+namespace korvo {
+
+void loadConfiguration() {
+    settingsPath = platform::executableDirectory() + "/settings.ini";
+    settings = loadSettings();
+    const std::string systemCode = languageCodeFromSystemName(platform::userLanguageName());
+    language = chooseLanguage(settings.languageSetting, systemCode);
+    texts = buildTextTable(language.languageCode);
+}
+
+}  // namespace korvo

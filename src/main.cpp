@@ -1,0 +1,7 @@
+#include "app/startup.h"
+
+// The program takes no command-line arguments: everything comes from settings.ini.
+int main() {
+    korvo::loadConfiguration();
+    return 1;
+}

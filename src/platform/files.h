@@ -1,0 +1,34 @@
+// Whole-file access for small files such as settings.ini.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct FileImage {
+    std::string bytes;      // the complete content
+    bool writable = false;  // the file may be rewritten by this process
+};
+
+// True when something exists at the path.
+bool fileExists(const std::string& path);
+
+// Reads the whole file. Tries read-write access first to learn whether it can be
+// rewritten; falls back to read-only. Fails only when the file cannot be read at all.
+bool readFileImage(const std::string& path, FileImage& image);
+
+// Creates the file if it is missing and reports whether it exists and is writable now.
+// An existing file keeps its content.
+bool createFile(const std::string& path);
+
+// Replaces the file's content as a whole. The new text goes to a temporary file in the
+// same directory, which is then renamed over the old one with the old one's permission
+// bits. A symbolic link is followed, so the link stays. When anything fails, the old
+// file is left exactly as it was and false is returned.
+bool replaceFileContents(const std::string& path, std::string_view bytes);
+
+// Deletes a file; true when it is gone afterwards.
+bool removeFile(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+bool readAll(int fd, std::string& out) {
+    out.clear();
+    char chunk[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n > 0) {
+            out.append(chunk, static_cast<size_t>(n));
+        } else if (n == 0) {
+            return true;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// The file a path finally names, so that replacing it keeps a symbolic link in place.
+std::string resolvedPath(const std::string& path) {
+    char buffer[PATH_MAX];
+    if (::realpath(path.c_str(), buffer) != nullptr) return buffer;
+    return path;
+}
+
+}  // namespace
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool readFileImage(const std::string& path, FileImage& image) {
+    image = FileImage{};
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    image.writable = fd >= 0;
+    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, image.bytes);
+    ::close(fd);
+    if (!ok) image = FileImage{};
+    return ok;
+}
+
+bool createFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    const std::string target = resolvedPath(path);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+
+    std::string temp = target + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace platform
