@@ -1,0 +1,54 @@
+// The primary display and the mouse cursor on it, as the server captures them.
+// Every coordinate here is relative to the primary display's top-left corner.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+// A view of captured pixels: rows top down, 4 bytes a pixel in the order B, G, R, X
+// (libjpeg-turbo's JCS_EXT_BGRX), `stride` bytes from one row to the next.
+struct PixelView {
+    uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+};
+
+// The cursor's picture: premultiplied ARGB, one 32-bit value a pixel (alpha in the top
+// byte), row by row; the hotspot as the system reports it.
+struct CursorImage {
+    int width = 0;
+    int height = 0;
+    int hotspotX = 0;
+    int hotspotY = 0;
+    std::vector<uint32_t> argb;
+};
+
+// Size of the primary display, measured afresh at every call. False when there is none.
+bool primaryDisplaySize(Size& size);
+
+// Captures the whole primary display. The pixels belong to the platform and stay valid
+// (and writable, so the cursor can be painted in) until the next capture from the same
+// thread. False when nothing could be captured; then no pixels are handed out.
+bool captureDisplay(PixelView& view);
+
+// The pointer's position. False when it cannot be read.
+bool cursorPosition(Point& point);
+
+// The cursor shape shown now. False when there is none to be had.
+bool currentCursorImage(CursorImage& image);
+
+}  // namespace platform
