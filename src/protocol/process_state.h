@@ -1,0 +1,39 @@
+// Process-wide state that the roles share: work areas, the frame buffer, flags and the
+// pacing constants. Created zero-filled at start-up, alive until the process ends.
+// Flags have one writer each and are polled by the others; they are atomics so that
+// the polling is well defined.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace korvo {
+
+inline constexpr int baseTickMs = 20;
+inline constexpr int shortTickMs = baseTickMs / 4;  // 5
+inline constexpr int tinyTickMs = baseTickMs / 5;   // 4
+inline constexpr int fadeMs = 500;
+
+inline constexpr size_t kWorkAreaSize = 4096;
+inline constexpr size_t kFrameBufferSize = 2000000;
+
+// Transfer block sizes of the chunked frame route.
+inline constexpr size_t kChunkSize = 1024;
+inline constexpr size_t kChunkPayload = kChunkSize - 1;
+
+extern uint8_t serverWorkArea[kWorkAreaSize];
+extern uint8_t clientWorkArea[kWorkAreaSize];
+extern uint8_t frameBuffer[kFrameBufferSize];
+
+extern std::atomic<int> exitRequested;
+extern std::atomic<int> stopServerRequested;
+extern std::atomic<int> stopClientRequested;
+extern std::atomic<int> serverOpen;
+extern std::atomic<int> framesViaPipe;
+
+// The reserved temporary frame file; it exists only between its uses.
+extern std::string tempFramePath;
+
+}  // namespace korvo
