@@ -5,7 +5,9 @@
 namespace korvo {
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // Length of the well-formed UTF-8 sequence at the start of text and its code point;
 // 0 when the bytes there are not one.
@@ -26,13 +28,16 @@ size_t decodeUtf8(std::string_view text, uint32_t& codePoint) {
     } else {
         return 0;
     }
-    if (text.size() < length) return 0;
+    if (text.size() < length)
+        return 0;
     for (size_t i = 1; i < length; ++i) {
-        if (!isContinuation(byte(i))) return 0;
+        if (!isContinuation(byte(i)))
+            return 0;
         codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
     }
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (codePoint < minimum || codePoint > 0x10FFFF || surrogate) return 0;
+    if (codePoint < minimum || codePoint > 0x10FFFF || surrogate)
+        return 0;
     return length;
 }
 
@@ -76,26 +81,33 @@ std::string latin1ToLower(std::string_view text) {
         const auto byte = static_cast<unsigned char>(c);
         const bool upperAscii = byte >= 'A' && byte <= 'Z';
         const bool upperLatin1 = byte >= 0xC0 && byte <= 0xDE && byte != 0xD7;
-        if (upperAscii || upperLatin1) c = static_cast<char>(byte + 0x20);
+        if (upperAscii || upperLatin1)
+            c = static_cast<char>(byte + 0x20);
     }
     return out;
 }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-        if (x != y) return false;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
     }
     return true;
 }
 
 std::string_view trimBlanks(std::string_view text) {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 

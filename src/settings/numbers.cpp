@@ -19,7 +19,8 @@ int digitValue(char c, int base) {
 
 int64_t parseInteger(std::string_view text) {
     size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
         negative = text[pos] == '-';
@@ -37,13 +38,17 @@ int64_t parseInteger(std::string_view text) {
     uint64_t value = 0;
     for (; pos < text.size(); ++pos) {
         int digit = digitValue(text[pos], base);
-        if (digit < 0) break;
+        if (digit < 0)
+            break;
         value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
     }
-    if (negative) value = 0 - value;
+    if (negative)
+        value = 0 - value;
     return static_cast<int64_t>(value);
 }
 
-std::string formatInteger(int64_t value) { return std::to_string(value); }
+std::string formatInteger(int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace korvo

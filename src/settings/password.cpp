@@ -11,7 +11,8 @@ constexpr std::string_view kAlphabet =
 
 constexpr std::array<int8_t, 256> makeDecodeTable() {
     std::array<int8_t, 256> table{};
-    for (auto& entry : table) entry = -1;
+    for (auto& entry : table)
+        entry = -1;
     for (size_t i = 0; i < kAlphabet.size(); ++i) {
         table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<int8_t>(i);
     }
@@ -39,20 +40,23 @@ std::string encodeBase64(std::string_view bytes) {
 }
 
 std::optional<std::string> decodeBase64(std::string_view text) {
-    if (text.size() % 4 != 0) return std::nullopt;
+    if (text.size() % 4 != 0)
+        return std::nullopt;
     std::string out;
     out.reserve(text.size() / 4 * 3);
     for (size_t i = 0; i < text.size(); i += 4) {
         const bool last = i + 4 == text.size();
         // "=" may only pad the last group: "xx==" or "xxx=".
         size_t padding = 0;
-        if (last && text[i + 3] == '=') padding = text[i + 2] == '=' ? 2 : 1;
+        if (last && text[i + 3] == '=')
+            padding = text[i + 2] == '=' ? 2 : 1;
         uint32_t group = 0;
         for (size_t k = 0; k < 4; ++k) {
             int value = 0;
             if (k < 4 - padding) {
                 value = kDecodeTable[static_cast<unsigned char>(text[i + k])];
-                if (value < 0) return std::nullopt;
+                if (value < 0)
+                    return std::nullopt;
             }
             group = (group << 6) | static_cast<uint32_t>(value);
         }
@@ -63,11 +67,14 @@ std::optional<std::string> decodeBase64(std::string_view text) {
     return out;
 }
 
-std::string encodePassword(std::string_view password) { return encodeBase64(password); }
+std::string encodePassword(std::string_view password) {
+    return encodeBase64(password);
+}
 
 std::string decodePassword(std::string_view stored) {
     std::optional<std::string> bytes = decodeBase64(stored);
-    if (!bytes) return {};
+    if (!bytes)
+        return {};
     return bytes->substr(0, bytes->find('\0'));
 }
 

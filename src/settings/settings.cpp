@@ -25,7 +25,8 @@ std::string_view settingsGroupName(SettingsGroup group) {
 
 std::string readSetting(SettingsGroup group, std::string_view key) {
     SettingsDocument& doc = threadSettingsDocument();
-    if (!document::open(doc, settingsPath)) return {};
+    if (!document::open(doc, settingsPath))
+        return {};
     document::selectGroup(doc, settingsGroupName(group));
     std::string value = document::readString(doc, key, "");
     document::close(doc);
@@ -36,7 +37,8 @@ bool writeSetting(SettingsGroup group, std::string_view key, std::string_view va
     SettingsDocument& doc = threadSettingsDocument();
     const bool opened = platform::fileExists(settingsPath) ? document::open(doc, settingsPath)
                                                            : document::create(doc, settingsPath);
-    if (!opened) return false;
+    if (!opened)
+        return false;
     document::selectGroup(doc, settingsGroupName(group));
     document::writeString(doc, key, value);
     const bool writable = doc.writable;
@@ -66,9 +68,12 @@ Settings loadSettings() {
     loaded.allowKeyboard = parseInteger(readSetting(SettingsGroup::Server, "keyboard"));
     loaded.imageQuality = parseInteger(readSetting(SettingsGroup::Server, "image"));
 
-    if (loaded.clientPort < 1) loaded.clientPort = 6000;
-    if (loaded.serverPort < 1) loaded.serverPort = 6000;
-    if (loaded.imageQuality < 1 || loaded.imageQuality > 10) loaded.imageQuality = 5;
+    if (loaded.clientPort < 1)
+        loaded.clientPort = 6000;
+    if (loaded.serverPort < 1)
+        loaded.serverPort = 6000;
+    if (loaded.imageQuality < 1 || loaded.imageQuality > 10)
+        loaded.imageQuality = 5;
 
     loaded.suppressMessages = parseInteger(readSetting(SettingsGroup::Misc, "suppress"));
     loaded.startInTray = parseInteger(readSetting(SettingsGroup::Misc, "systray"));

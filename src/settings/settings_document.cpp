@@ -9,11 +9,16 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 std::string_view withoutTrailingBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -24,7 +29,8 @@ SettingsLine parseLine(std::string_view line) {
     if (line.front() == ';') {
         parsed.kind = LineKind::Comment;
         line.remove_prefix(1);
-        if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+        if (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
         parsed.text = line;
     } else if (line.front() == '[') {
         parsed.kind = LineKind::Header;
@@ -36,7 +42,8 @@ SettingsLine parseLine(std::string_view line) {
         parsed.text = withoutTrailingBlanks(line.substr(0, equals));
         if (equals != std::string_view::npos) {
             std::string_view value = line.substr(equals + 1);
-            while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+            while (!value.empty() && isBlank(value.front()))
+                value.remove_prefix(1);
             parsed.value = value;
         }
     }
@@ -48,7 +55,8 @@ SettingsLine parseLine(std::string_view line) {
 std::pair<size_t, size_t> currentGroupRange(const SettingsDocument& doc) {
     size_t first = doc.currentGroup ? *doc.currentGroup + 1 : 0;
     size_t end = first;
-    while (end < doc.lines.size() && doc.lines[end].kind != LineKind::Header) ++end;
+    while (end < doc.lines.size() && doc.lines[end].kind != LineKind::Header)
+        ++end;
     return {first, end};
 }
 
@@ -70,14 +78,17 @@ std::vector<SettingsLine> parseSettingsLines(std::string_view content) {
     std::vector<SettingsLine> lines;
     size_t pos = 0;
     while (pos < content.size()) {
-        while (pos < content.size() && isBlank(content[pos])) ++pos;
+        while (pos < content.size() && isBlank(content[pos]))
+            ++pos;
         if (pos < content.size() && !isLineBreak(content[pos])) {
             size_t end = pos;
-            while (end < content.size() && !isLineBreak(content[end])) ++end;
+            while (end < content.size() && !isLineBreak(content[end]))
+                ++end;
             lines.push_back(parseLine(content.substr(pos, end - pos)));
             pos = end;
         }
-        while (pos < content.size() && isLineBreak(content[pos])) ++pos;
+        while (pos < content.size() && isLineBreak(content[pos]))
+            ++pos;
     }
     return lines;
 }
@@ -115,10 +126,12 @@ namespace document {
 bool open(SettingsDocument& doc, const std::string& path) {
     close(doc);
     platform::FileImage image;
-    if (!platform::readFileImage(path, image)) return false;
+    if (!platform::readFileImage(path, image))
+        return false;
     std::string_view content = image.bytes;
     doc.utf8 = content.substr(0, kByteOrderMark.size()) == kByteOrderMark;
-    if (doc.utf8) content.remove_prefix(kByteOrderMark.size());
+    if (doc.utf8)
+        content.remove_prefix(kByteOrderMark.size());
     doc.lines = parseSettingsLines(content);
     doc.writable = image.writable;
     doc.path = path;
@@ -128,7 +141,8 @@ bool open(SettingsDocument& doc, const std::string& path) {
 
 bool create(SettingsDocument& doc, const std::string& path) {
     close(doc);
-    if (!platform::createFile(path)) return false;
+    if (!platform::createFile(path))
+        return false;
     doc.writable = true;
     doc.path = path;
     doc.isOpen = true;
@@ -138,7 +152,8 @@ bool create(SettingsDocument& doc, const std::string& path) {
 bool selectGroup(SettingsDocument& doc, std::string_view name) {
     doc.currentGroup.reset();
     doc.pendingGroup.reset();
-    if (name.empty()) return true;
+    if (name.empty())
+        return true;
     for (size_t i = 0; i < doc.lines.size(); ++i) {
         const SettingsLine& line = doc.lines[i];
         if (line.kind == LineKind::Header && equalsIgnoringAsciiCase(line.text, name)) {
@@ -152,16 +167,19 @@ bool selectGroup(SettingsDocument& doc, std::string_view name) {
 
 std::string readString(const SettingsDocument& doc, std::string_view key,
                        std::string_view defaultValue) {
-    if (!doc.isOpen || doc.pendingGroup) return std::string(defaultValue);
+    if (!doc.isOpen || doc.pendingGroup)
+        return std::string(defaultValue);
     size_t index = 0;
     const SettingsLine* entry = findEntry(doc, key, index);
-    if (entry == nullptr) return std::string(defaultValue);
+    if (entry == nullptr)
+        return std::string(defaultValue);
     std::string_view value = trimBlanks(entry->value);
     return doc.utf8 ? utf8ToLatin1(value) : std::string(value);
 }
 
 void writeString(SettingsDocument& doc, std::string_view key, std::string_view value) {
-    if (!doc.isOpen) return;
+    if (!doc.isOpen)
+        return;
     if (doc.pendingGroup) {
         doc.lines.push_back({LineKind::Header, *doc.pendingGroup, {}});
         doc.currentGroup = doc.lines.size() - 1;
@@ -182,7 +200,8 @@ void writeString(SettingsDocument& doc, std::string_view key, std::string_view v
 }
 
 bool close(SettingsDocument& doc) {
-    if (!doc.isOpen) return true;
+    if (!doc.isOpen)
+        return true;
     bool ok = true;
     if (doc.modified && doc.writable) {
         ok = platform::replaceFileContents(doc.path, renderSettingsDocument(doc));

@@ -12,8 +12,10 @@ namespace testing_support {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvo-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korvo-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
         path_ = pattern;
     }
     ~TempDir() {

@@ -22,7 +22,8 @@ inline void runUnprivileged(const std::function<void()>& check) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(3);
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(3);
         check();
         ::_exit(::testing::Test::HasFailure() ? 1 : 0);
     }

@@ -58,7 +58,8 @@ TEST(PasswordTest, DecodesAndRejectsMalformedText) {
 
 TEST(PasswordTest, EveryByteAndLengthRoundTrips) {
     std::string all;
-    for (int i = 1; i < 256; ++i) all.push_back(static_cast<char>(i));
+    for (int i = 1; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
     for (size_t length = 0; length <= all.size(); length += 7) {
         std::string password = all.substr(0, length);
         EXPECT_EQ(decodePassword(encodePassword(password)), password) << length;

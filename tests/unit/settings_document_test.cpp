@@ -28,16 +28,18 @@ TEST_F(SettingsFileTest, FirstWriteOnMissingFileMakesHeaderAndEntry) {
 
 TEST_F(SettingsFileTest, SettingsWindowOnEmptyFileWritesThreeSections) {
     writeBytes(settingsPath, "");
-    const char* client[][2] = {{"ip", "127.0.0.1"}, {"port", "6000"}, {"user", "anna"},
-                               {"pass", "c2VjcmV0"}};
-    const char* server[][2] = {{"user", "bob"},  {"pass", ""},      {"port", "6000"},
-                               {"limit", "1"},   {"clients", "3"},  {"image", "5"},
-                               {"keyboard", "1"}, {"mouse", "0"}};
-    const char* misc[][2] = {{"lang", "Auto"}, {"start", "--"}, {"systray", "0"},
-                             {"suppress", "0"}};
-    for (auto& kv : client) writeSetting(SettingsGroup::Client, kv[0], kv[1]);
-    for (auto& kv : server) writeSetting(SettingsGroup::Server, kv[0], kv[1]);
-    for (auto& kv : misc) writeSetting(SettingsGroup::Misc, kv[0], kv[1]);
+    const char* client[][2] = {
+        {"ip", "127.0.0.1"}, {"port", "6000"}, {"user", "anna"}, {"pass", "c2VjcmV0"}};
+    const char* server[][2] = {{"user", "bob"},  {"pass", ""},   {"port", "6000"},  {"limit", "1"},
+                               {"clients", "3"}, {"image", "5"}, {"keyboard", "1"}, {"mouse", "0"}};
+    const char* misc[][2] = {
+        {"lang", "Auto"}, {"start", "--"}, {"systray", "0"}, {"suppress", "0"}};
+    for (auto& kv : client)
+        writeSetting(SettingsGroup::Client, kv[0], kv[1]);
+    for (auto& kv : server)
+        writeSetting(SettingsGroup::Server, kv[0], kv[1]);
+    for (auto& kv : misc)
+        writeSetting(SettingsGroup::Misc, kv[0], kv[1]);
     EXPECT_EQ(readBytes(settingsPath),
               "[client]\r\nip = 127.0.0.1\r\nport = 6000\r\nuser = anna\r\npass = c2VjcmV0\r\n"
               "[server]\r\nuser = bob\r\npass = \r\nport = 6000\r\nlimit = 1\r\nclients = 3\r\n"
@@ -106,7 +108,8 @@ TEST_F(SettingsFileTest, EntryWithoutGroupGoesToTopOrBeforeFirstHeader) {
 }
 
 TEST_F(SettingsFileTest, Utf8FileIsReadAsLatin1AndKeptUtf8) {
-    writeBytes(settingsPath, "\xEF\xBB\xBF[client]\nuser = J\xC3\xBCrgen\nother = \xE2\x82\xAC\xC3\n");
+    writeBytes(settingsPath,
+               "\xEF\xBB\xBF[client]\nuser = J\xC3\xBCrgen\nother = \xE2\x82\xAC\xC3\n");
     EXPECT_EQ(readSetting(SettingsGroup::Client, "user"), "J\xFCrgen");
     EXPECT_EQ(readSetting(SettingsGroup::Client, "other"), "??");
     writeSetting(SettingsGroup::Client, "user", "M\xFCller");
@@ -133,9 +136,8 @@ TEST_F(SettingsFileTest, FailedRewriteLeavesOldFileWhole) {
     // The file may be written, but no temporary file can be made beside it.
     ASSERT_EQ(::chmod(settingsPath.c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-    testing_support::runUnprivileged([&] {
-        EXPECT_FALSE(writeSetting(SettingsGroup::Client, "port", "1"));
-    });
+    testing_support::runUnprivileged(
+        [&] { EXPECT_FALSE(writeSetting(SettingsGroup::Client, "port", "1")); });
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     EXPECT_EQ(readBytes(settingsPath), original);
 }

@@ -40,13 +40,14 @@ TEST_F(LoadSettingsTest, MissingFileGivesDefaultsAndIsNotCreated) {
 }
 
 TEST_F(LoadSettingsTest, FullFileIsReadIntoEveryField) {
-    const std::string file = "[client]\r\nip =  192.168.0.7 \r\nport = 7001\r\nuser = anna\r\npass = " +
-                             encodePassword("geheim") +
-                             "\r\n[server]\r\nuser = bob\r\npass = " + encodePassword("pw=1") +
-                             "\r\nport = 7002\r\nlimit = 1\r\nclients = 3\r\nimage = 10\r\n"
-                             "keyboard = 1\r\nmouse = 1\r\n"
-                             "[misc]\r\nlang = English\r\nstart = server\r\nsystray = 1\r\n"
-                             "suppress = 1\r\n";
+    const std::string file =
+        "[client]\r\nip =  192.168.0.7 \r\nport = 7001\r\nuser = anna\r\npass = " +
+        encodePassword("geheim") +
+        "\r\n[server]\r\nuser = bob\r\npass = " + encodePassword("pw=1") +
+        "\r\nport = 7002\r\nlimit = 1\r\nclients = 3\r\nimage = 10\r\n"
+        "keyboard = 1\r\nmouse = 1\r\n"
+        "[misc]\r\nlang = English\r\nstart = server\r\nsystray = 1\r\n"
+        "suppress = 1\r\n";
     Settings s = load(file);
     EXPECT_EQ(s.clientIp, "192.168.0.7");
     EXPECT_EQ(s.clientPort, 7001);
@@ -68,7 +69,8 @@ TEST_F(LoadSettingsTest, FullFileIsReadIntoEveryField) {
 
 TEST_F(LoadSettingsTest, PortsAreRepaired) {
     for (const char* port : {"0", "-5", "abc", ""}) {
-        Settings s = load(std::string("[client]\r\nport = ") + port + "\r\n[server]\r\nport=" + port);
+        Settings s =
+            load(std::string("[client]\r\nport = ") + port + "\r\n[server]\r\nport=" + port);
         EXPECT_EQ(s.clientPort, 6000) << port;
         EXPECT_EQ(s.serverPort, 6000) << port;
     }

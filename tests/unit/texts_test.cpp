@@ -66,12 +66,16 @@ TEST(TextTableTest, ExactTextsInBothLanguages) {
     EXPECT_EQ(de.noUsernameEntered, "Kein Nutzername eingegeben.");
     EXPECT_EQ(en.noPasswordEntered, "No password entered.");
     EXPECT_EQ(de.noPasswordEntered, "Kein Passwort eingegeben.");
-    EXPECT_EQ(de.open, "\xD6" "ffnen");
+    EXPECT_EQ(de.open,
+              "\xD6"
+              "ffnen");
     EXPECT_EQ(de.menu, "Men\xFC");
     EXPECT_EQ(en.helpTopicPrefix, "en");
     EXPECT_EQ(de.helpTopicPrefix, "de");
     EXPECT_EQ(de.changesAfterRestart,
-              "Die \xC4nderungen werden erst beim n\xE4" "chsten Programmstart \xFC" "bernommen.");
+              "Die \xC4nderungen werden erst beim n\xE4"
+              "chsten Programmstart \xFC"
+              "bernommen.");
 }
 
 TEST(TextTableTest, AssembledTexts) {
@@ -86,8 +90,9 @@ TEST(TextTableTest, AssembledTexts) {
               "einen Benutzernamen und Passwort ausw\xE4hlen.");
     EXPECT_EQ(en.unsupportedSystem.substr(en.unsupportedSystem.find('\n')),
               "\n\rWindows 98 or higher required.");
-    EXPECT_EQ(de.unsupportedSystem,
-              "Dieses Betriebssystem wird nicht unterst\xFCtzt.\n\rWindows 98 oder neuer ben\xF6tigt.");
+    EXPECT_EQ(
+        de.unsupportedSystem,
+        "Dieses Betriebssystem wird nicht unterst\xFCtzt.\n\rWindows 98 oder neuer ben\xF6tigt.");
     EXPECT_EQ(fixedText::kClientStatusPrefix.size() + en.noConnection.size(), 24u);
 }
 

@@ -92,7 +92,8 @@ TextTable germanTexts() {
     t.unsupportedSystem = "Dieses Betriebssystem wird nicht unterst\374tzt." +
                           std::string(kLineBreak) + "Windows 98 oder neuer ben\366tigt.";
     t.onStartup = "Beim Programmstart";
-    t.changesAfterRestart = "Die \304nderungen werden erst beim n\344chsten Programmstart \374bernommen.";
+    t.changesAfterRestart =
+        "Die \304nderungen werden erst beim n\344chsten Programmstart \374bernommen.";
     t.clientAndServerExclusive =
         "Der Client und Server k\366nnen nicht gleichzeitig ausgef\374hrt werden.";
     t.runServer = "Server starten";
@@ -104,26 +105,30 @@ TextTable germanTexts() {
     t.language = "Sprache";
     t.allowKeyboard = "Tastatur freigeben";
     t.hideInTray = "Im Tray verstecken";
-    t.loginFailedServerFull =
-        "Login fehlgeschlagen. Der Server akzeptiert keine weiteren Clients.";
+    t.loginFailedServerFull = "Login fehlgeschlagen. Der Server akzeptiert keine weiteren Clients.";
     t.loginFailedWrongCredentials =
         "Login fehlgeschlagen. Falscher Benutzername oder falsches Passwort.";
     return t;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 }  // namespace
 
 std::string languageCodeFromSystemName(std::string_view systemName) {
     std::string code(systemName.substr(0, 7));
-    for (char& c : code) c = lowerAscii(c);
+    for (char& c : code)
+        c = lowerAscii(c);
     return code;
 }
 
 LanguageState chooseLanguage(std::string_view languageSetting, std::string_view systemCode) {
-    if (languageSetting == "german") return {"deutsch", std::string(fixedText::kGerman)};
-    if (languageSetting == "english") return {"english", std::string(fixedText::kEnglish)};
+    if (languageSetting == "german")
+        return {"deutsch", std::string(fixedText::kGerman)};
+    if (languageSetting == "english")
+        return {"english", std::string(fixedText::kEnglish)};
     return {std::string(systemCode), std::string(fixedText::kAuto)};
 }
 

@@ -30,7 +30,8 @@ bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         bytes.remove_prefix(static_cast<size_t>(n));
@@ -41,7 +42,8 @@ bool writeAll(int fd, std::string_view bytes) {
 // The file a path finally names, so that replacing it keeps a symbolic link in place.
 std::string resolvedPath(const std::string& path) {
     char buffer[PATH_MAX];
-    if (::realpath(path.c_str(), buffer) != nullptr) return buffer;
+    if (::realpath(path.c_str(), buffer) != nullptr)
+        return buffer;
     return path;
 }
 
@@ -56,18 +58,22 @@ bool readFileImage(const std::string& path, FileImage& image) {
     image = FileImage{};
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     image.writable = fd >= 0;
-    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, image.bytes);
     ::close(fd);
-    if (!ok) image = FileImage{};
+    if (!ok)
+        image = FileImage{};
     return ok;
 }
 
 bool createFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     ::close(fd);
     return true;
 }
@@ -79,12 +85,15 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
 
     std::string temp = target + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
+    if (ok)
+        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
     return ok;
 }
 
