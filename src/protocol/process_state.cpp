@@ -11,6 +11,7 @@ std::atomic<int> stopServerRequested{0};
 std::atomic<int> stopClientRequested{0};
 std::atomic<int> serverOpen{0};
 std::atomic<int> framesViaPipe{0};
+std::atomic<int> clientConnection{0};
 
 std::string tempFramePath;
 

@@ -33,6 +33,9 @@ extern std::atomic<int> stopClientRequested;
 extern std::atomic<int> serverOpen;
 extern std::atomic<int> framesViaPipe;
 
+// The client role's connection handle; 0 when it has none.
+extern std::atomic<int> clientConnection;
+
 // The reserved temporary frame file; it exists only between its uses.
 extern std::string tempFramePath;
 

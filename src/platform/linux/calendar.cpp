@@ -1,0 +1,16 @@
+#include "platform/calendar.h"
+
+#include <ctime>
+
+namespace platform {
+
+LocalDateTime localDateTimeNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    if (::localtime_r(&now, &parts) == nullptr)
+        return {};
+    return LocalDateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                         parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+}  // namespace platform

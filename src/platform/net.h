@@ -1,0 +1,78 @@
+// TCP over IPv4. A connection or a listening server is named by a handle greater than
+// zero that is never reused within the process, so a stale handle can only ever name a
+// closed socket (0 means none). Every send avoids SIGPIPE.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Starts the network stack; true when it is usable.
+bool startNetwork();
+
+// --- server side ---------------------------------------------------------------------
+
+// A non-blocking listener on the wildcard address and the port, backlog 100, with
+// address reuse. 0 when the port is out of range or cannot be bound or listened on.
+int openServer(int64_t port);
+
+// The port a listener is bound to (0 when the handle names none); for tests that let
+// the system choose the port.
+int serverPort(int server);
+
+enum class NetEventKind { None, Connect, Data, File, Lost };
+struct NetEvent {
+    NetEventKind kind = NetEventKind::None;
+    int connection = 0;
+};
+
+// One non-blocking look at the server: accepts one waiting connection (Connect);
+// otherwise peeks at the accepted connections in turn, starting with the one after
+// `servedLast` (0: from the first), and reports the first that has something: Data,
+// or File when the 8 pending bytes are the whole-file magic; a connection closed or
+// reset by the peer is closed, dropped and reported as Lost. None when nothing is found.
+NetEvent pollServer(int server, int servedLast);
+
+// Makes every socket of the server fail from now on (its pending and future calls
+// return at once) without releasing them. Safe from any thread.
+void shutdownServer(int server);
+
+// Closes the listener and every connection accepted through it. Only the thread that
+// uses the server's connections may call it while that thread runs.
+void closeServer(int server);
+
+// --- connections ---------------------------------------------------------------------
+
+// A blocking connection to a dotted IPv4 address or a host name found by name look-up;
+// 0 on failure.
+int openConnection(const std::string& host, int64_t port);
+
+// Closes the connection and forgets its handle; false when it named no open connection.
+bool closeConnection(int connection);
+
+// True while the handle names an open connection.
+bool isConnectionOpen(int connection);
+
+// The peer's IPv4 address, most significant byte first in the high bits. False when
+// the connection is closed or has no peer address any more.
+bool peerAddress(int connection, uint32_t& address);
+
+// Reads up to `count` bytes. Waits for the first byte as the connection's mode says
+// (a server connection does not wait for it); then, when fewer than `count` bytes
+// came, waits at most `completeWithinMs` in all for the rest. Returns the count read
+// (0 on a closed or failed connection).
+size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs);
+
+// Reads and drops what is pending now, at most `limit` bytes; returns the count dropped.
+size_t discardPending(int connection, size_t limit);
+
+// Bytes that can be read now without waiting; 0 when none or on failure.
+size_t pendingBytes(int connection);
+
+// Sends all `count` bytes; a slow reader is waited for while it makes progress, at most
+// `stallLimitMs` without any. False when the connection fails or stalls.
+bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs = 5000);
+
+}  // namespace platform
