@@ -65,9 +65,6 @@ bool peerAddress(int connection, uint32_t& address);
 // (0 on a closed or failed connection).
 size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs);
 
-// Reads and drops what is pending now, at most `limit` bytes; returns the count dropped.
-size_t discardPending(int connection, size_t limit);
-
 // Bytes that can be read now without waiting; 0 when none or on failure.
 size_t pendingBytes(int connection);
 

@@ -322,22 +322,6 @@ size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeW
     return got;
 }
 
-size_t discardPending(int connection, size_t limit) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return 0;
-    uint8_t scratch[4096];
-    size_t dropped = 0;
-    while (dropped < limit) {
-        size_t want = std::min(sizeof scratch, limit - dropped);
-        ssize_t result = receiveOnce(entry.fd, scratch, want, MSG_DONTWAIT);
-        if (result <= 0)
-            break;
-        dropped += static_cast<size_t>(result);
-    }
-    return dropped;
-}
-
 size_t pendingBytes(int connection) {
     SocketEntry entry;
     if (!lookUp(connection, entry) || entry.listener)

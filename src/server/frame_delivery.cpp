@@ -1,0 +1,57 @@
+#include "server/frame_delivery.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/net.h"
+#include "protocol/crc32.h"
+#include "protocol/wire.h"
+
+namespace korvo {
+
+std::atomic<uint32_t> lastFrameCrc{0};
+
+size_t stagingOffsetFor(size_t frameLength) {
+    return frameLength <= kStagingOffset ? kStagingOffset : kTailStagingOffset;
+}
+
+bool sendMemoryFrame(int connection, size_t frameLength) {
+    // An empty frame has no sound chunk sequence; the client's wait ends by its time-out.
+    if (frameLength == 0 || frameLength > kLargestChunkedFrame)
+        return false;
+
+    lastFrameCrc.store(crc32(frameBuffer, frameLength));
+    platform::sleepMs(shortTickMs);
+
+    uint8_t* staging = frameBuffer + stagingOffsetFor(frameLength);
+    staging[0] = kTagFrameChunk;
+    bool allSent = true;
+    size_t count = chunkCount(frameLength);
+    for (size_t index = 0; index < count && allSent; ++index) {
+        ChunkSpan span = chunkSpan(frameLength, index);
+        std::memcpy(staging + 1, frameBuffer + span.offset, span.length);
+        allSent = platform::sendBytes(connection, staging, span.length + 1);
+    }
+    staging[0] = 0;
+    return allSent;
+}
+
+bool sendFileFrame(int connection, const std::string& path) {
+    platform::FileImage file;
+    bool readable = platform::readFileImage(path, file);
+    platform::removeFile(path);
+    if (!readable || file.bytes.empty() ||
+        file.bytes.size() > std::numeric_limits<uint32_t>::max() - kFileHeaderLength)
+        return false;
+
+    std::string transfer;
+    transfer.reserve(kFileHeaderLength + file.bytes.size());
+    auto header = encodeFileHeader(static_cast<uint32_t>(file.bytes.size()));
+    transfer.append(reinterpret_cast<const char*>(header.data()), header.size());
+    transfer.append(file.bytes);
+    return platform::sendBytes(connection, transfer.data(), transfer.size());
+}
+
+}  // namespace korvo

@@ -1,0 +1,35 @@
+// Sending an encoded frame to one connection by either route.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "protocol/process_state.h"
+
+namespace korvo {
+
+// CRC-32 of the memory-route frame prepared last, for any connection; 0 at start-up.
+extern std::atomic<uint32_t> lastFrameCrc;
+
+// Where outgoing chunks are assembled: the midpoint of frameBuffer, or, for a frame
+// that reaches it, the last transfer block, which the encoder leaves free.
+inline constexpr size_t kStagingOffset = kFrameBufferSize / 2;
+inline constexpr size_t kTailStagingOffset = kFrameBufferSize - kChunkSize;
+// The longest frame that can go out without the staging overwriting it.
+inline constexpr size_t kLargestChunkedFrame = kTailStagingOffset;
+
+size_t stagingOffsetFor(size_t frameLength);
+
+// Memory route: the n bytes at the start of frameBuffer. Sets lastFrameCrc, pauses
+// shortTickMs, then sends the chunks, one send each. A frame of no bytes, or one too
+// long to have been encoded into frameBuffer, sends nothing and leaves lastFrameCrc.
+// False when nothing (or not everything) went out.
+bool sendMemoryFrame(int connection, size_t frameLength);
+
+// File route: the whole file at `path` as one whole-file transfer (header and bytes in
+// one send). A missing, empty or unreadable file sends nothing. The file is deleted
+// afterwards in every case.
+bool sendFileFrame(int connection, const std::string& path);
+
+}  // namespace korvo

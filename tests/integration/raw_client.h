@@ -1,0 +1,102 @@
+// A client made of a plain socket on 127.0.0.1, for talking to the server byte by byte.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class RawClient {
+public:
+    explicit RawClient(int port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { close(); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+
+    void close() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    bool send(const std::string& bytes) { return send(bytes.data(), bytes.size()); }
+    bool send(const void* data, size_t count) {
+        const auto* p = static_cast<const char*>(data);
+        while (count > 0) {
+            ssize_t sent = ::send(fd_, p, count, MSG_NOSIGNAL);
+            if (sent <= 0)
+                return false;
+            p += sent;
+            count -= static_cast<size_t>(sent);
+        }
+        return true;
+    }
+
+    // Reads until `count` bytes came, the peer closed, or `waitMs` passed.
+    std::string receive(size_t count, int waitMs = 3000) {
+        std::string bytes;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        std::vector<char> buffer(65536);
+        while (bytes.size() < count) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
+            if (left < 0)
+                break;
+            pollfd entry{fd_, POLLIN, 0};
+            if (::poll(&entry, 1, static_cast<int>(left)) <= 0)
+                break;
+            size_t want = std::min(buffer.size(), count - bytes.size());
+            ssize_t got = ::recv(fd_, buffer.data(), want, 0);
+            if (got <= 0) {
+                peerClosed_ = true;
+                break;
+            }
+            bytes.append(buffer.data(), static_cast<size_t>(got));
+        }
+        return bytes;
+    }
+
+    // True when nothing arrives within waitMs (and the connection stays open).
+    bool silentFor(int waitMs) {
+        pollfd entry{fd_, POLLIN, 0};
+        return ::poll(&entry, 1, waitMs) == 0;
+    }
+
+    // True when the server closes the connection within waitMs (data before is dropped).
+    bool closedByPeer(int waitMs = 3000) {
+        receive(SIZE_MAX, waitMs);
+        return peerClosed_;
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+    bool peerClosed_ = false;
+};
+
+inline std::string bytes(std::initializer_list<int> values) {
+    std::string text;
+    for (int v : values)
+        text.push_back(static_cast<char>(v));
+    return text;
+}
+
+}  // namespace testing_support
