@@ -103,6 +103,13 @@ void setStartStatus() {
                              nullptr);
 }
 
+void registerViewerShortcuts() {
+    for (const ViewerShortcut& shortcut : viewerShortcuts()) {
+        platform::addShortcut(kMainWindowId, shortcut.virtualKey,
+                              shortcut.shift ? platform::kModShift : 0u, shortcut.eventNumber);
+    }
+}
+
 void buildTrayPopup() {
     platform::addMenu(0, menuId::kTrayPopup, "");
     platform::addMenuItem(menuId::kTrayPopup, command::kOpen, texts.open, nullptr);
@@ -129,7 +136,7 @@ bool buildMainWindow() {
     buildBody();
     setStartStatus();
     buildTrayPopup();
-    registerViewerShortcuts(kMainWindowId);
+    registerViewerShortcuts();
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include "app/shortcuts.h"
 
-#include "platform/ui.h"
-
 namespace korvo {
 
 namespace {
@@ -44,13 +42,6 @@ std::vector<ViewerShortcut> viewerShortcuts() {
             table.push_back({key, false, kVirtualKeyEventBase + key});
     }
     return table;
-}
-
-void registerViewerShortcuts(int window) {
-    for (const ViewerShortcut& shortcut : viewerShortcuts()) {
-        platform::addShortcut(window, shortcut.virtualKey,
-                              shortcut.shift ? platform::kModShift : 0u, shortcut.eventNumber);
-    }
 }
 
 }  // namespace korvo

@@ -17,7 +17,4 @@ inline constexpr int kViewerShortcutCount = 128;
 // Digits, letters with and without Shift, and the special keys.
 std::vector<ViewerShortcut> viewerShortcuts();
 
-// Registers every shortcut of the table on the window.
-void registerViewerShortcuts(int window);
-
 }  // namespace korvo
