@@ -30,7 +30,15 @@ int endRun(int result) {
     return result;
 }
 
+void serverThreadEntry() {
+    runServer();
+}
+
 }  // namespace
+
+platform::ThreadHandle startServerThread() {
+    return platform::startThread(serverThreadEntry);
+}
 
 void closeServer() {
     if (serverOpen.load() != 1 && listeningServer.load() == 0)

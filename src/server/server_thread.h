@@ -4,11 +4,16 @@
 
 #include <atomic>
 
+#include "platform/threads.h"
+
 namespace korvo {
 
 // The thread procedure. 0 after a requested stop, 1 when the network or the listener
 // could not be set up (the user has been told).
 int runServer();
+
+// Starts a thread that runs runServer; nullptr when the system refuses.
+platform::ThreadHandle startServerThread();
 
 // Closes the listening server and every connection accepted through it; clears
 // serverOpen. While the server thread runs, only the thread itself releases the

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/texts/texts.h"
 #include "host/input_injection.h"
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
@@ -22,6 +23,7 @@
 #include "server/server_thread.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
+#include "ui_recorder.h"
 
 namespace testing_support {
 
@@ -59,6 +61,18 @@ protected:
         korvo::lastPointerTarget = {0, 0};
         platform::fake::scriptScreen(platform::fake::desktopScript(64, 48, picture(64, 48)));
         platform::fake::clearInjectedCalls();
+        korvo::texts = korvo::buildTextTable("english");
+        ui::reset();
+    }
+
+    // The clients list on the window shows the table row for row.
+    static void expectListMirrorsTable() {
+        auto slots = korvo::clientSlotsSnapshot();
+        auto rows = ui::clientRows();
+        ASSERT_EQ(rows.size(), slots.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i], (std::vector<std::string>{slots[i].number, slots[i].clientIp,
+                                                         slots[i].connectedSince}));
     }
 
     void TearDown() override { stopServer(); }

@@ -21,6 +21,8 @@ TEST_F(ServerTest, AcceptedLoginAddsANumberedRowWithAddressAndTime) {
     EXPECT_TRUE(std::regex_match(rows[0].connectedSince,
                                  std::regex(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})")))
         << rows[0].connectedSince;
+    expectListMirrorsTable();
+    EXPECT_EQ(ui::serverStatusText(), "   Server: Online");
 }
 
 TEST_F(ServerTest, UsernameIgnoresLetterCaseAndOuterSpacesButPasswordDoesNot) {
@@ -100,6 +102,7 @@ TEST_F(ServerTest, RowsAreNotRenumberedAfterRemovals) {
     EXPECT_EQ(rows[0].number, "2");
     EXPECT_EQ(rows[1].number, "3");
     EXPECT_EQ(rows[2].number, "3");
+    expectListMirrorsTable();
 }
 
 TEST_F(ServerTest, SecondLoginGivesASecondRowAndOneLossPurgesBoth) {
@@ -116,6 +119,7 @@ TEST_F(ServerTest, SecondLoginGivesASecondRowAndOneLossPurgesBoth) {
     keeper->send("alive");
     EXPECT_EQ(keeper->receive(5), "alive");
     EXPECT_EQ(clientSlotsSnapshot()[0].number, "1");
+    expectListMirrorsTable();
 }
 
 TEST_F(ServerTest, RefusedSecondLoginClosesTheConnectionAndItsRowsGoAtTheNextLoss) {
@@ -144,6 +148,7 @@ TEST_F(ServerTest, StopClearsTheListClosesConnectionsAndEndsWithinHalfASecond) {
     EXPECT_LT(took.count(), 505);
     EXPECT_EQ(result_, 0);
     EXPECT_EQ(clientSlotCount(), 0u);
+    EXPECT_TRUE(ui::clientRows().empty());
     EXPECT_EQ(korvo::serverOpen, 0);
     EXPECT_EQ(korvo::stopServerRequested, 0);
     EXPECT_TRUE(a->closedByPeer(1000));
@@ -164,12 +169,18 @@ TEST_F(ServerTest, PortInUseFailsTheStart) {
     EXPECT_EQ(result_, 1);
     EXPECT_EQ(korvo::serverOpen, 0);
     EXPECT_FALSE(korvo::serverThreadActive);
+    EXPECT_EQ(ui::messageBoxes(),
+              (std::vector<std::string>{"Error|Can not create the network server."}));
+    EXPECT_EQ(ui::serverStatusText(), "");
     platform::closeServer(holder);
 
+    // Out of range, with message boxes suppressed.
     korvo::settings.serverPort = 70000;
+    korvo::settings.suppressMessages = 1;
     std::thread outOfRange([this] { result_ = korvo::runServer(); });
     outOfRange.join();
     EXPECT_EQ(result_, 1);
+    EXPECT_EQ(ui::messageBoxes().size(), 1u);
 }
 
 }  // namespace

@@ -1,18 +1,22 @@
-// Until the server, the client, the settings window and the connect dialog are part of
-// the program, no role can start and there is nothing to close or to capture.
+// The server role is the real one. Until the client, the settings window and the
+// connect dialog are part of the program, they cannot start and capture nothing.
 #include "app/roles/roles.h"
+
+#include "server/server_thread.h"
 
 namespace korvo {
 
 platform::ThreadHandle startServerRole() {
-    return nullptr;
+    return startServerThread();
 }
 
 platform::ThreadHandle startClientRole() {
     return nullptr;
 }
 
-void closeServerRole() {}
+void closeServerRole() {
+    closeServer();
+}
 
 void closeClientConnection() {}
 
