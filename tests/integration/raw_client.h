@@ -74,6 +74,18 @@ public:
         return bytes;
     }
 
+    // One read of at most `count` bytes, as a client's receive call makes it, after
+    // waiting at most waitMs for the first byte.
+    std::string receiveOnce(size_t count, int waitMs = 3000) {
+        pollfd entry{fd_, POLLIN, 0};
+        if (::poll(&entry, 1, waitMs) <= 0)
+            return {};
+        std::string bytes(count, '\0');
+        ssize_t got = ::recv(fd_, bytes.data(), count, 0);
+        bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        return bytes;
+    }
+
     // True when nothing arrives within waitMs (and the connection stays open).
     bool silentFor(int waitMs) {
         pollfd entry{fd_, POLLIN, 0};
