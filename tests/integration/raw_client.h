@@ -16,8 +16,12 @@ namespace testing_support {
 
 class RawClient {
 public:
-    explicit RawClient(int port) {
+    // receiveBuffer > 0 makes the socket's receive buffer that small, for a client that
+    // falls behind.
+    explicit RawClient(int port, int receiveBuffer = 0) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));

@@ -1,4 +1,5 @@
 // The exact bytes of both frame routes, for frames of chosen sizes.
+#include <atomic>
 #include <cstring>
 
 #include "protocol/crc32.h"
@@ -92,6 +93,32 @@ TEST_F(FrameRouteTest, EmptyOrOversizedFrameSendsNothing) {
     EXPECT_FALSE(korvo::sendMemoryFrame(connection_, SIZE_MAX));
     EXPECT_TRUE(client_->silentFor(50));
     EXPECT_EQ(korvo::lastFrameCrc, 0x12345678u);
+}
+
+TEST_F(FrameRouteTest, ShutdownFreesASendStuckOnAClientThatStopsReading) {
+    fillFrame(korvo::kLargestChunkedFrame);
+    std::atomic<int> framesSent{0};
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        // 40 MB: far more than the socket buffers hold.
+        for (int i = 0; i < 20; ++i) {
+            if (!korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame))
+                break;
+            ++framesSent;
+        }
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    ASSERT_FALSE(done) << "the sender should be stuck by now";
+    auto begin = std::chrono::steady_clock::now();
+    platform::shutdownServer(server_);
+    bool freed = eventually([&] { return done.load(); }, 3000);
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - begin);
+    sender.join();
+    EXPECT_TRUE(freed);
+    EXPECT_LT(took.count(), 250);
+    EXPECT_LT(framesSent, 20);
 }
 
 TEST_F(FrameRouteTest, FileRouteIsHeaderAndBytesAndDeletesTheFile) {

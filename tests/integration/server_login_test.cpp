@@ -160,6 +160,14 @@ TEST_F(ServerTest, StopClearsTheListClosesConnectionsAndEndsWithinHalfASecond) {
     EXPECT_EQ(clientSlotsSnapshot()[0].number, "1");
 }
 
+TEST(ClientSlotTexts, AddressAndLoginTime) {
+    EXPECT_EQ(korvo::formatDottedAddress(0xC0A8000Au), "192.168.0.10");
+    EXPECT_EQ(korvo::formatDottedAddress(0), "0.0.0.0");
+    EXPECT_EQ(korvo::formatDottedAddress(0xFFFFFFFFu), "255.255.255.255");
+    EXPECT_EQ(korvo::formatLoginTime({2009, 3, 7, 18, 5, 9}), "2009-03-07 18:05:09");
+    EXPECT_EQ(korvo::formatLoginTime({10000, 12, 31, 23, 59, 59}), "10000-12-31 23:59:59");
+}
+
 TEST_F(ServerTest, PortInUseFailsTheStart) {
     int holder = platform::openServer(0);
     ASSERT_NE(holder, 0);
