@@ -19,6 +19,6 @@ void serveFrame(int connection);
 bool credentialsMatch(std::string_view username, std::string_view password);
 
 // How long a read waits for the rest of a message that arrived in pieces.
-inline constexpr int kMessageCompletionMs = 100;
+inline constexpr int kMessageCompletionMs = 250;
 
 }  // namespace korvo
