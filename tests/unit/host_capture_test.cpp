@@ -105,9 +105,7 @@ TEST_F(FrameCapture, CursorHangsFromItsHotspot) {
     placeCursor(20, 10, 3, 2);
     EXPECT_EQ(capture(), expectedStream(withCursor(picture, script.cursorImage, 17, 8)));
     EXPECT_EQ(platform::fake::captureCount(), 1);
-}
-
-TEST_F(FrameCapture, HotspotWithOneZeroCoordinatePutsTheCornerAtThePointer) {
+    // One coordinate 0: the corner is at the pointer.
     placeCursor(20, 10, 0, 5);
     EXPECT_EQ(capture(), expectedStream(withCursor(picture, script.cursorImage, 20, 10)));
 }

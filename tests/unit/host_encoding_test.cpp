@@ -180,14 +180,5 @@ TEST_F(FrameEncoding, FileRouteReportsAFileThatCannotBeWritten) {
     EXPECT_EQ(encodeToFile(viewOf(picture, 8, 8)), 0);
 }
 
-TEST_F(FrameEncoding, FileRouteReplacesAnOlderFrame) {
-    testing_support::writeBytes(tempFramePath, std::string(100000, 'x'));
-    std::vector<uint8_t> picture = desktopLikePicture(16, 16);
-    ASSERT_EQ(encodeToFile(viewOf(picture, 16, 16)), 1);
-    std::string file = testing_support::readBytes(tempFramePath);
-    EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.end()),
-              encodeInMemory(viewOf(picture, 16, 16)));
-}
-
 }  // namespace
 }  // namespace korvo

@@ -141,14 +141,6 @@ TEST_F(InputInjection, HugePositionsStayWithinRange) {
     EXPECT_EQ(platform::fake::injectedCalls(), (Calls{"setCursorPosition 1000000000 1000000000"}));
 }
 
-TEST_F(InputInjection, NoDisplayNoMove) {
-    platform::fake::ScreenScript screen = platform::fake::screenScript();
-    screen.displayPresent = false;
-    platform::fake::scriptScreen(screen);
-    EXPECT_EQ(movePointerTo(5000, 5000), 0);
-    EXPECT_EQ(platform::fake::injectedCalls(), Calls{});
-}
-
 TEST_F(InputInjection, ButtonsActWithoutAMoveAtTheCurrentPosition) {
     InputEvent event = pointerAt(0, 5000);
     event.leftClick = 1;
@@ -276,16 +268,6 @@ TEST_F(InputInjection, BothPermissionsOffIgnoreEverythingButClear) {
     EXPECT_EQ(apply(event), Calls{});
     EXPECT_TRUE(oneShotFieldsCleared());
     EXPECT_EQ(lastPointerTarget.x, 0);
-}
-
-TEST_F(InputInjection, UnreadableCursorPositionActsAtTheOrigin) {
-    platform::fake::ScreenScript screen = platform::fake::screenScript();
-    screen.cursorPositionWorks = false;
-    platform::fake::scriptScreen(screen);
-    InputEvent event;
-    event.leftDown = 1;
-    event.mouseChanged = 1;
-    EXPECT_EQ(apply(event), (Calls{"mouseButton 2 0 0", kPause}));
 }
 
 }  // namespace
