@@ -30,12 +30,17 @@ void dropMessage(j_common_ptr) {}
 void dropWarning(j_common_ptr, int) {}
 
 // A destination that writes into a fixed block of memory and gives up, instead of
-// growing or wrapping, when the block is full.
+// growing or wrapping, when the block is too small. libjpeg asks for more room as soon
+// as the block is full, even when the stream ends right there; the next bytes then go
+// to a spill area, and any byte in it means the stream did not fit.
 struct BoundedDestination {
     jpeg_destination_mgr base;  // first, so that cinfo->dest can be cast back
     uint8_t* start;
     size_t capacity;
     size_t written;
+    bool spilling;
+    bool overflowed;
+    JOCTET spill[256];
 };
 
 BoundedDestination& boundedDestination(j_compress_ptr cinfo) {
@@ -47,19 +52,34 @@ void startBlock(j_compress_ptr cinfo) {
     destination.base.next_output_byte = destination.start;
     destination.base.free_in_buffer = destination.capacity;
     destination.written = 0;
+    destination.spilling = false;
+    destination.overflowed = false;
 }
 
-// Called only when the stream needs more than the block holds: a half frame must never
-// pass for a whole one, so the encoding fails.
 boolean blockFull(j_compress_ptr cinfo) {
-    cinfo->err->msg_code = JERR_BUFFER_SIZE;
-    cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
-    return FALSE;
+    BoundedDestination& destination = boundedDestination(cinfo);
+    if (destination.spilling) {
+        // Even the spill area is full: no need to encode the rest of a lost frame.
+        destination.overflowed = true;
+        cinfo->err->msg_code = JERR_BUFFER_SIZE;
+        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    destination.spilling = true;
+    destination.base.next_output_byte = destination.spill;
+    destination.base.free_in_buffer = sizeof destination.spill;
+    return TRUE;
 }
 
 void finishBlock(j_compress_ptr cinfo) {
     BoundedDestination& destination = boundedDestination(cinfo);
-    destination.written = destination.capacity - destination.base.free_in_buffer;
+    if (!destination.spilling) {
+        destination.written = destination.capacity - destination.base.free_in_buffer;
+    } else if (destination.base.free_in_buffer == sizeof destination.spill) {
+        destination.written = destination.capacity;
+    } else {
+        // A half frame must never pass for a whole one.
+        destination.overflowed = true;
+    }
 }
 
 bool encodable(const platform::PixelView& image) {
@@ -141,7 +161,7 @@ size_t encodeToMemory(const platform::PixelView& image, uint8_t* out, size_t cap
     BoundedDestination destination{};
     destination.start = out;
     destination.capacity = capacity;
-    if (!encodeJpeg(image, nullptr, &destination))
+    if (!encodeJpeg(image, nullptr, &destination) || destination.overflowed)
         return 0;
     return destination.written;
 }

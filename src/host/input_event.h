@@ -35,7 +35,7 @@ InputEvent decodeInputEvent(const uint8_t body[kInputEventSize]);
 
 // Where the fields live in a work area once received: the client keeps its pending input
 // in this arrangement and the server places a received body into it.
-inline constexpr size_t kPointerOffset = 0;  // pointerX, pointerY: 8 bytes
+inline constexpr size_t kPointerOffset = 0;   // pointerX, pointerY: 8 bytes
 inline constexpr size_t kButtonsOffset = 10;  // the eight button bytes, leftDown first
 inline constexpr size_t kKeyKindOffset = 256;
 inline constexpr size_t kMouseChangedOffset = 320;

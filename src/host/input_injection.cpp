@@ -17,8 +17,8 @@ platform::Point lastPointerTarget{0, 0};
 
 namespace {
 
-// A VkKeyScanA answer above this has the Shift bit (or more) in its high byte.
-constexpr int kShiftedAbove = 320;
+// The keyboard map's answer carries the Shift state in bit 0 of its high byte.
+constexpr int16_t kShiftBit = 0x100;
 
 // Far beyond any screen, yet safely inside int; the system keeps the pointer on screen.
 constexpr float kFarthestTarget = 1.0e9f;
@@ -117,7 +117,12 @@ void typeCharacter(std::string_view text) {
     if (text.empty())
         return;
     int16_t key = platform::virtualKeyForCharacter(static_cast<uint8_t>(text[0]));
-    bool shift = key > kShiftedAbove;
+    // No key types it on this keyboard: typing anything else would be wrong.
+    if (key < 0)
+        return;
+    // Shift exactly when the map asks for it, so that a shifted digit key ('!') gets it
+    // and a character that needs only Ctrl or Alt does not.
+    bool shift = (key & kShiftBit) != 0;
     uint8_t virtualKey = static_cast<uint8_t>(key & 0xFF);
     if (shift)
         platform::keyboardEvent(platform::kVirtualKeyLeftShift, 1, platform::kKeyDown);

@@ -24,7 +24,7 @@ void applyInputEvent();
 int movePointerTo(float pointerX, float pointerY);
 
 // Types the first character of text as one key stroke, with Shift when the keyboard map
-// needs it.
+// needs it. A character no key types is not typed.
 void typeCharacter(std::string_view text);
 
 // Presses and releases one virtual key.

@@ -34,8 +34,8 @@ std::array<int16_t, 256> usKeyboard() {
         char shifted;
         int16_t key;
     };
-    const Oem oem[] = {{';', ':', 0xBA}, {'=', '+', 0xBB},  {',', '<', 0xBC}, {'-', '_', 0xBD},
-                       {'.', '>', 0xBE}, {'/', '?', 0xBF},  {'`', '~', 0xC0}, {'[', '{', 0xDB},
+    const Oem oem[] = {{';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},
+                       {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB},
                        {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE}};
     for (const Oem& o : oem) {
         keys[static_cast<uint8_t>(o.plain)] = o.key;
@@ -103,8 +103,8 @@ int16_t virtualKeyForCharacter(uint8_t character) {
 }
 
 void keyboardEvent(uint8_t virtualKey, uint8_t scanCode, unsigned flags) {
-    fake::recordCall("keyboardEvent " + fake::hexKey(virtualKey) + " " +
-                     std::to_string(scanCode) + " " + std::to_string(flags));
+    fake::recordCall("keyboardEvent " + fake::hexKey(virtualKey) + " " + std::to_string(scanCode) +
+                     " " + std::to_string(flags));
 }
 
 void sendVirtualKeyInput(uint8_t virtualKey, unsigned flags) {
