@@ -39,17 +39,16 @@ mkdir "$work/bin"
 cp "$program" "$work/bin/korvo"
 printf '[misc]\r\nsuppress=1\r\nlang=english\r\n' >"$work/bin/settings.ini"
 
-# Waits up to 20 s for a process to end and prints its exit code.
-exit_code_of() {
+# Waits up to 20 s for a child to end and puts its exit code into `code`.
+await_exit() {
     local pid=$1
     for _ in $(seq 200); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$pid" 2>/dev/null && { echo timeout; return; }
-    local code=0
+    if kill -0 "$pid" 2>/dev/null; then code=timeout; return; fi
+    code=0
     wait "$pid" || code=$?
-    echo "$code"
 }
 
 "$work/bin/korvo" &
@@ -65,12 +64,12 @@ pids+=("$second")
 "$helper" wait-window "$second" || fail "the second instance showed no box"
 [ "$("$helper" count "$second")" = 1 ] || fail "the second instance showed more than its box"
 "$helper" close "$second"
-code=$(exit_code_of "$second")
+await_exit "$second"
 [ "$code" = 0 ] || fail "second instance ended with $code, expected 0"
 kill -0 "$first" 2>/dev/null || fail "the first instance did not survive the second"
 
 "$helper" close "$first" || fail "could not reach the main window"
-code=$(exit_code_of "$first")
+await_exit "$first"
 [ "$code" = 1 ] || fail "the close button ended the program with $code, expected 1"
 if ls "$TMPDIR" | grep -q '^korvo-'; then fail "the private frame directory is left behind"; fi
 echo "program test passed"
