@@ -72,4 +72,13 @@ kill -0 "$first" 2>/dev/null || fail "the first instance did not survive the sec
 await_exit "$first"
 [ "$code" = 1 ] || fail "the close button ended the program with $code, expected 1"
 if ls "$TMPDIR" | grep -q '^korvo-'; then fail "the private frame directory is left behind"; fi
+"$work/bin/korvo" &
+third=$!
+pids+=("$third")
+"$helper" wait-window "$third" || fail "the main window did not appear again"
+ls "$TMPDIR" | grep -q '^korvo-' || fail "no private frame directory in the new run"
+kill -SEGV "$third"
+await_exit "$third"
+[ "$code" = 0 ] || fail "a fault ended the program with $code, expected 0"
+if ls "$TMPDIR" | grep -q '^korvo-'; then fail "the emergency exit left the frame directory"; fi
 echo "program test passed"
