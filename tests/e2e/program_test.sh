@@ -81,4 +81,24 @@ kill -SEGV "$third"
 await_exit "$third"
 [ "$code" = 0 ] || fail "a fault ended the program with $code, expected 0"
 if ls "$TMPDIR" | grep -q '^korvo-'; then fail "the emergency exit left the frame directory"; fi
+# "Start in tray": without a tray the window still shows (else nothing could bring it
+# back); with one, the program starts hidden.
+printf '[misc]\r\nsuppress=1\r\nsystray=1\r\n' >"$work/bin/settings.ini"
+"$work/bin/korvo" &
+fourth=$!
+pids+=("$fourth")
+"$helper" wait-window "$fourth" || fail "without a tray, Start in tray hid the window"
+"$helper" close "$fourth"
+await_exit "$fourth"
+[ "$code" = 1 ] || fail "closing ended the program with $code, expected 1"
+
+"$helper" tray &
+pids+=("$!")
+sleep 0.5
+"$work/bin/korvo" &
+fifth=$!
+pids+=("$fifth")
+sleep 3
+kill -0 "$fifth" 2>/dev/null || fail "the program started in the tray did not keep running"
+[ "$("$helper" count "$fifth")" = 0 ] || fail "with a tray, Start in tray showed the window"
 echo "program test passed"

@@ -106,21 +106,23 @@ int main(int argc, char** argv) {
         return 3;
     const std::string command = argv[1];
     const long pid = argc > 2 ? std::atol(argv[2]) : -1;
-    if (command == "tray")
-        return ownTray(display);
-    if (command == "close")
-        return closeWindows(display, pid);
-    if (command == "count") {
+    int result = 2;
+    if (command == "tray") {
+        result = ownTray(display);
+    } else if (command == "close") {
+        result = closeWindows(display, pid);
+    } else if (command == "count") {
         std::printf("%zu\n", windowsOf(display, pid).size());
-        return 0;
-    }
-    if (command == "wait-window") {
-        for (int i = 0; i < 200; ++i) {
+        result = 0;
+    } else if (command == "wait-window") {
+        result = 1;
+        for (int i = 0; i < 200 && result != 0; ++i) {
             if (!windowsOf(display, pid).empty())
-                return 0;
-            usleep(100000);
+                result = 0;
+            else
+                usleep(100000);
         }
-        return 1;
     }
-    return 2;
+    XCloseDisplay(display);
+    return result;
 }

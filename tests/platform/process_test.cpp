@@ -1,6 +1,7 @@
 // The single-instance lock, the private frame path and the fault handler.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,8 +120,11 @@ TEST(FaultHandlerTest, AFaultOnTheMainThreadIsHandledToo) {
             if (!platform::installFaultHandler(onFaultReport))
                 std::_Exit(2);
             faultingThread = platform::currentThread();
-            volatile int* volatile nowhere = nullptr;
-            *nowhere = 1;
+            // A real access fault: writing to a read-only page.
+            void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (page == MAP_FAILED)
+                std::_Exit(4);
+            *static_cast<volatile int*>(page) = 1;
             std::_Exit(3);
         },
         ::testing::ExitedWithCode(7), "");
