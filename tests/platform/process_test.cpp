@@ -96,6 +96,24 @@ TEST(TempFramePathTest, LivesInAPrivateDirectoryThatGoesAwayAtTheEnd) {
     EXPECT_FALSE(std::filesystem::exists(directory));
 }
 
+TEST(TempFramePathTest, AProcessEndedFromOutsideLeavesNoDirectoryEither) {
+    TempDir base;
+    const std::string marker = base.file("frame-path");
+    EXPECT_EXIT(
+        {
+            ::setenv("TMPDIR", base.path().c_str(), 1);
+            const std::string path = platform::reserveTempFramePath();
+            testing_support::writeBytes(path, "frame");
+            testing_support::writeBytes(marker, path);
+            ::raise(SIGTERM);
+            std::_Exit(2);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+    const std::string path = testing_support::readBytes(marker);
+    ASSERT_FALSE(path.empty());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path).parent_path()));
+}
+
 platform::ThreadHandle faultingThread = nullptr;
 
 void faultNow() {
