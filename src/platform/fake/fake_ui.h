@@ -22,9 +22,11 @@ struct FakeWindow {
     bool shown = false;
     bool minimised = false;
     bool hasIcon = false;
-    int fades = 0;        // fadeWindow calls
-    int lastFadeMs = 0;   // duration of the last one
-    ClientPoint pointer;  // as a test set it
+    int fades = 0;         // fadeWindow calls
+    int lastFadeMs = 0;    // duration of the last one
+    ClientPoint pointer;   // as a test set it
+    int minimumWidth = 0;  // the creation size with kWindowMinimumSize
+    int minimumHeight = 0;
     std::vector<int> statusWidths;
     std::vector<std::string> statusTexts;
     std::vector<bool> statusHasImage;

@@ -31,8 +31,10 @@ int applicationArgc = 1;
 char applicationName[] = "korvo";
 char* applicationArgv[] = {applicationName, nullptr};
 
-std::unique_ptr<QApplication> application;
-std::unique_ptr<QObject> eventFilter;
+// Plain pointers on purpose: the application must not be destroyed by a static destructor
+// at process exit, after the parts of Qt it needs are gone. shutdownUi() ends it.
+QApplication* application = nullptr;
+QObject* eventFilter = nullptr;
 
 bool displayReachable() {
     const char* platformName = std::getenv("QT_QPA_PLATFORM");
@@ -46,7 +48,7 @@ bool displayReachable() {
 }  // namespace
 
 bool onGuiThreadNow() {
-    return application && QThread::currentThread() == application->thread();
+    return application != nullptr && QThread::currentThread() == application->thread();
 }
 
 void onGuiThread(std::function<void()> work) {
@@ -58,7 +60,7 @@ void onGuiThread(std::function<void()> work) {
     std::lock_guard lock(records().mutex);
     if (!records().running)
         return;
-    QMetaObject::invokeMethod(application.get(), std::move(work), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
 }
 
 void pushEvent(const Event& event) {
@@ -75,8 +77,7 @@ void pushEvent(const Event& event) {
         if (onGuiThreadNow())
             return;
         // Wakes a waitEvent that sleeps in the dispatcher.
-        QMetaObject::invokeMethod(
-            application.get(), [] {}, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
     }
 }
 
@@ -104,15 +105,15 @@ namespace platform {
 using namespace qtui;
 
 bool initUi() {
-    if (application)
+    if (application != nullptr)
         return true;
     if (!displayReachable())
         return false;
-    application = std::make_unique<QApplication>(applicationArgc, applicationArgv);
+    application = new QApplication(applicationArgc, applicationArgv);
     // The program decides itself when it ends.
     QApplication::setQuitOnLastWindowClosed(false);
-    eventFilter = makeEventFilter();
-    application->installEventFilter(eventFilter.get());
+    eventFilter = makeEventFilter().release();
+    application->installEventFilter(eventFilter);
     {
         std::lock_guard lock(records().mutex);
         records().running = true;
@@ -147,9 +148,11 @@ void shutdownUi() {
         records().menuItems.clear();
     }
     answerWaitingMessageBoxes();
-    application->removeEventFilter(eventFilter.get());
-    eventFilter.reset();
-    application.reset();
+    application->removeEventFilter(eventFilter);
+    delete eventFilter;
+    eventFilter = nullptr;
+    delete application;
+    application = nullptr;
 }
 
 Event waitEvent(int timeoutMs) {
@@ -170,8 +173,16 @@ Event waitEvent(int timeoutMs) {
                 return next;
             }
         }
-        if (timeoutMs >= 0 && elapsed.elapsed() >= timeoutMs)
-            return Event{};
+        if (timeoutMs >= 0 && elapsed.elapsed() >= timeoutMs) {
+            // Even a zero time-out lets the GUI catch up once.
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            std::lock_guard lock(records().mutex);
+            if (records().events.empty())
+                return Event{};
+            Event next = records().events.front();
+            records().events.pop_front();
+            return next;
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }

@@ -15,7 +15,7 @@ using namespace qtui;
 
 namespace {
 
-std::unique_ptr<QProcess> helpViewer;
+QProcess* helpViewer = nullptr;  // ended by stopHelpViewer, never at process exit
 
 }  // namespace
 
@@ -44,14 +44,15 @@ bool startHelpViewer(const std::string& file, const std::string& page) {
         return false;
     }
     stopHelpViewer();
-    helpViewer = std::make_unique<QProcess>();
+    helpViewer = new QProcess;
     helpViewer->setProgram(program);
     helpViewer->setArguments(arguments);
     helpViewer->setStandardOutputFile(QProcess::nullDevice());
     helpViewer->setStandardErrorFile(QProcess::nullDevice());
     helpViewer->start();
     if (!helpViewer->waitForStarted(2000)) {
-        helpViewer.reset();
+        delete helpViewer;
+        helpViewer = nullptr;
         return false;
     }
     return true;
@@ -67,7 +68,8 @@ void stopHelpViewer() {
             helpViewer->waitForFinished(1000);
         }
     }
-    helpViewer.reset();
+    delete helpViewer;
+    helpViewer = nullptr;
 }
 
 }  // namespace platform

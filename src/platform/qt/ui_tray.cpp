@@ -9,7 +9,7 @@
 namespace platform::qtui {
 namespace {
 
-std::unique_ptr<QSystemTrayIcon> trayIcon;
+QSystemTrayIcon* trayIcon = nullptr;  // ended by shutdownUi, never at process exit
 
 void reportActivation(QSystemTrayIcon::ActivationReason reason) {
     TrayAction action;
@@ -39,7 +39,8 @@ void initTray() {
 }
 
 void shutdownTray() {
-    trayIcon.reset();
+    delete trayIcon;
+    trayIcon = nullptr;
     std::lock_guard lock(records().mutex);
     records().trayShown = false;
 }
@@ -59,8 +60,8 @@ void showTrayIcon(const Image* icon, const std::string& tooltip) {
     if (!onGuiThreadNow() || !trayAvailable())
         return;
     if (!trayIcon) {
-        trayIcon = std::make_unique<QSystemTrayIcon>();
-        QObject::connect(trayIcon.get(), &QSystemTrayIcon::activated, reportActivation);
+        trayIcon = new QSystemTrayIcon;
+        QObject::connect(trayIcon, &QSystemTrayIcon::activated, reportActivation);
     }
     QPixmap picture;
     if (icon != nullptr && icon->valid()) {

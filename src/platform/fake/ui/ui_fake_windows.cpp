@@ -243,6 +243,10 @@ bool openWindow(int window, Rect inner, const std::string& title, unsigned flags
     created.title = title;
     created.flags = flags;
     created.owner = owner;
+    if ((flags & kWindowMinimumSize) != 0) {
+        created.minimumWidth = inner.width;
+        created.minimumHeight = inner.height;
+    }
     s.windows[window] = created;
     return true;
 }
@@ -334,10 +338,8 @@ void setWindowGeometry(int window, Rect inner) {
     if (found == nullptr || inner.width < 0 || inner.height < 0)
         return;
     // A window cannot shrink below its minimum, as on a real desktop.
-    if ((found->flags & kWindowMinimumSize) != 0) {
-        inner.width = std::max(inner.width, found->inner.width);
-        inner.height = std::max(inner.height, found->inner.height);
-    }
+    inner.width = std::max(inner.width, found->minimumWidth);
+    inner.height = std::max(inner.height, found->minimumHeight);
     const bool resized = inner.width != found->inner.width || inner.height != found->inner.height;
     found->inner = inner;
     if (resized)
