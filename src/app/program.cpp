@@ -25,6 +25,9 @@ constexpr int kEmergencyPauseMs = 250;
 
 std::atomic<bool> shutdownStarted{false};
 
+// The main thread runs the GUI; a box needs it, so none can be shown when it faulted.
+platform::ThreadHandle mainThread = nullptr;
+
 [[noreturn]] void waitForever() {
     for (;;)
         platform::sleepMs(1000);
@@ -37,6 +40,7 @@ void runWaiter() {
 }  // namespace
 
 bool startUp() {
+    mainThread = platform::currentThread();
     // A display is needed for every box, the refusal boxes included.
     platform::initUi();
     tempFramePath = platform::reserveTempFramePath();
@@ -58,7 +62,7 @@ void runProgram() {
         platform::endProcess(kExitRefused);
     // The GUI must run on the main thread, so a second thread does the main thread's
     // waiting and shutdown.
-    guiThread = platform::currentThread();
+    guiThread = mainThread;
     // Should the waiter not start, the GUI's exit path leads into the same wait here.
     platform::startThread(runWaiter);
     runGui();
@@ -92,7 +96,7 @@ void waitForExitAndShutDown() {
 
 void emergencyExit() {
     // The box needs a running GUI loop: when the GUI thread itself faulted, none runs.
-    if (!platform::faultHappenedOn(guiThread))
+    if (!platform::faultHappenedOn(mainThread))
         showMessage(0, texts.error, texts.errorOccurred, platform::MessageIcon::Error);
     stopServerRequested = 1;
     stopClientRequested = 1;

@@ -1,4 +1,4 @@
-// The main window's body geometry, its shortcut table and the embedded pictures.
+// The body geometry's promise to the client, the shortcut table and the pictures.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,49 +11,7 @@
 namespace korvo {
 namespace {
 
-void expectRect(const platform::Rect& r, int x, int y, int w, int h) {
-    EXPECT_EQ(r.x, x);
-    EXPECT_EQ(r.y, y);
-    EXPECT_EQ(r.width, w);
-    EXPECT_EQ(r.height, h);
-}
-
 constexpr BarHeights kBars{21, 30, 22};
-
-TEST(MainLayoutTest, CreationGeometryFollowsTheBars) {
-    const BodyLayout layout = creationLayout(700, 525, kBars);
-    expectRect(layout.outerFrame, 2, 20, 696, 525 - 21 - 30 - 22);
-    expectRect(layout.tabPanel, 6, 31, 688, 452 - 7);
-    expectRect(layout.flatFrame, 2, 2, 676, 445 - 31);
-    expectRect(layout.view, 4, 4, 672, 414 - 4);
-    expectRect(layout.clientsList, 2, 2, 676, 414);
-    // The view is W - 28 by H - MH - TB - SB - 42.
-    EXPECT_EQ(layout.view.width, 700 - 28);
-    EXPECT_EQ(layout.view.height, 525 - 21 - 30 - 22 - 42);
-}
-
-TEST(MainLayoutTest, MissingBarsCountAsZero) {
-    const BodyLayout layout = creationLayout(700, 525, {});
-    expectRect(layout.outerFrame, 2, -10, 696, 525);
-    EXPECT_EQ(layout.view.height, 525 - 42);
-}
-
-TEST(MainLayoutTest, AResizeToTheMinimumGivesTheCreationSizes) {
-    const BodyLayout created = creationLayout(700, 525, kBars);
-    const BodyLayout resized = resizedLayout(created, 700, 525, kBars);
-    // The outer frame is 8 pixels taller after a resize, the rest is the same.
-    expectRect(resized.outerFrame, 2, 20, 696, created.outerFrame.height + 8);
-    expectRect(resized.tabPanel, created.tabPanel.x, created.tabPanel.y, created.tabPanel.width,
-               created.tabPanel.height);
-    expectRect(resized.flatFrame, 2, 2, created.flatFrame.width, created.flatFrame.height);
-    expectRect(resized.view, 4, 4, created.view.width, created.view.height);
-    expectRect(resized.clientsList, 2, 2, created.clientsList.width, created.clientsList.height);
-    for (const platform::Rect& r : {resized.outerFrame, resized.tabPanel, resized.flatFrame,
-                                    resized.view, resized.clientsList}) {
-        EXPECT_GE(r.width, 0);
-        EXPECT_GE(r.height, 0);
-    }
-}
 
 TEST(MainLayoutTest, TheViewChangesExactlyAsMuchAsTheWindow) {
     const BodyLayout created = creationLayout(700, 525, kBars);

@@ -1,6 +1,7 @@
 // The single-instance lock, the private frame path and the fault handler.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,13 @@
 namespace {
 
 using testing_support::TempDir;
+
+// Other tests of this program leave threads behind; a forked child must not inherit them
+// half-way through something.
+const bool threadsafeDeathTests = [] {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    return true;
+}();
 
 // The lock lives as long as the process, so each check runs in a child of its own.
 void inChild(const std::function<void()>& check) {
@@ -88,6 +96,24 @@ TEST(TempFramePathTest, LivesInAPrivateDirectoryThatGoesAwayAtTheEnd) {
     EXPECT_FALSE(std::filesystem::exists(directory));
 }
 
+TEST(TempFramePathTest, AProcessEndedFromOutsideLeavesNoDirectoryEither) {
+    TempDir base;
+    const std::string marker = base.file("frame-path");
+    EXPECT_EXIT(
+        {
+            ::setenv("TMPDIR", base.path().c_str(), 1);
+            const std::string path = platform::reserveTempFramePath();
+            testing_support::writeBytes(path, "frame");
+            testing_support::writeBytes(marker, path);
+            ::raise(SIGTERM);
+            std::_Exit(2);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+    const std::string path = testing_support::readBytes(marker);
+    ASSERT_FALSE(path.empty());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path).parent_path()));
+}
+
 platform::ThreadHandle faultingThread = nullptr;
 
 void faultNow() {
@@ -119,8 +145,11 @@ TEST(FaultHandlerTest, AFaultOnTheMainThreadIsHandledToo) {
             if (!platform::installFaultHandler(onFaultReport))
                 std::_Exit(2);
             faultingThread = platform::currentThread();
-            volatile int* volatile nowhere = nullptr;
-            *nowhere = 1;
+            // A real access fault: writing to a read-only page.
+            void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (page == MAP_FAILED)
+                std::_Exit(4);
+            *static_cast<volatile int*>(page) = 1;
             std::_Exit(3);
         },
         ::testing::ExitedWithCode(7), "");

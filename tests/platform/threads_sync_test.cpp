@@ -113,11 +113,4 @@ TEST(SemaphoreTest, AWaitEndsWhenItsThreadIsTerminated) {
     EXPECT_FALSE(platform::tryWaitSemaphore(shared));  // nothing was taken or left behind
 }
 
-TEST(SemaphoreTest, NoSemaphoreRefusesEverything) {
-    EXPECT_FALSE(platform::postSemaphore(nullptr));
-    EXPECT_FALSE(platform::waitSemaphore(nullptr));
-    EXPECT_FALSE(platform::tryWaitSemaphore(nullptr));
-    EXPECT_FALSE(platform::timedWaitSemaphore(nullptr, 5));
-}
-
 }  // namespace

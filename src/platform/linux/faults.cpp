@@ -65,6 +65,12 @@ void installFaultStack() {
     if (hasFaultStack)
         return;
     faultStackOwner = currentThread();
+    // A stack installed by someone else (a sanitizer runtime) stays: its owner frees it.
+    stack_t existing{};
+    if (::sigaltstack(nullptr, &existing) == 0 && (existing.ss_flags & SS_DISABLE) == 0) {
+        hasFaultStack = true;
+        return;
+    }
     stack_t stack{};
     stack.ss_sp = std::malloc(kFaultStackSize);  // lives as long as its thread may fault
     stack.ss_size = kFaultStackSize;

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -19,6 +20,23 @@ char framePath[kPathCapacity];
 
 constexpr const char* kFrameFileName = "/frame.jpg";
 
+// Ended from outside (Ctrl+C, a logout, kill): leave nothing behind in the temporary
+// directory, then end the way the signal would have ended the process anyway.
+void onEndSignal(int signal) {
+    removePrivateDirectory();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void removeOnEndSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = onEndSignal;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
 }  // namespace
 
 std::string reserveTempFramePath() {
@@ -35,6 +53,7 @@ std::string reserveTempFramePath() {
     const std::string frame = directory + kFrameFileName;
     std::memcpy(privateDirectory, directory.c_str(), directory.size() + 1);
     std::memcpy(framePath, frame.c_str(), frame.size() + 1);
+    removeOnEndSignals();
     return frame;
 }
 

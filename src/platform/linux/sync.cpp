@@ -2,6 +2,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 
@@ -13,9 +14,12 @@ namespace platform {
 
 struct SemaphoreRecord {
     sem_t semaphore;
+    SemaphoreRecord* next = nullptr;  // every record stays reachable until the process ends
 };
 
 namespace {
+
+std::atomic<SemaphoreRecord*> allSemaphores{nullptr};
 
 // Waits are sliced so that a terminated thread stops waiting within one slice.
 constexpr int kWaitSliceMs = 5;
@@ -42,6 +46,9 @@ Semaphore createSemaphore(unsigned initialCount) {
     if (::sem_init(&record->semaphore, 0, initialCount) != 0) {
         delete record;
         return nullptr;
+    }
+    record->next = allSemaphores.load();
+    while (!allSemaphores.compare_exchange_weak(record->next, record)) {
     }
     return record;
 }
