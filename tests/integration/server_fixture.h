@@ -13,6 +13,7 @@
 
 #include "app/texts/texts.h"
 #include "host/input_injection.h"
+#include "main_window_probe.h"
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
 #include "protocol/process_state.h"
@@ -23,7 +24,6 @@
 #include "server/server_thread.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
-#include "ui_recorder.h"
 
 namespace testing_support {
 

@@ -1,5 +1,5 @@
-// A stand-in for the few window operations the server uses: it keeps the main window's
-// clients list and status fields as plain data and records message boxes.
+// The parts of the main window the server writes into, built on the headless UI, and
+// what they show.
 #pragma once
 
 #include <string>
@@ -7,9 +7,12 @@
 
 namespace testing_support::ui {
 
+// Starts the headless UI afresh with a main window that has the clients list and the
+// status bar.
+void reset();
+
 std::vector<std::vector<std::string>> clientRows();
 std::string serverStatusText();
 std::vector<std::string> messageBoxes();  // "title|text" each
-void reset();
 
 }  // namespace testing_support::ui
