@@ -97,7 +97,7 @@ bool sharedMemoryOffered(Display* display) {
     int major = 0;
     int minor = 0;
     Bool pixmaps = False;
-    return XShmQueryVersion(display, &major, &minor, &pixmaps);
+    return XShmQueryExtension(display) && XShmQueryVersion(display, &major, &minor, &pixmaps);
 }
 
 // Reads the rectangle into the buffer's image. The shared image is refilled in place;
