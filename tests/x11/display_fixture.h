@@ -43,10 +43,10 @@ protected:
         attributes.override_redirect = True;
         attributes.event_mask = events | StructureNotifyMask;
         attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
-        Window window = XCreateWindow(
-            display_, root_, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
-            0, CopyFromParent, InputOutput, CopyFromParent,
-            CWOverrideRedirect | CWEventMask | CWBackPixel, &attributes);
+        Window window = XCreateWindow(display_, root_, x, y, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                      CopyFromParent,
+                                      CWOverrideRedirect | CWEventMask | CWBackPixel, &attributes);
         XMapRaised(display_, window);
         XEvent event;
         do {

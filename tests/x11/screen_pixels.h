@@ -23,10 +23,10 @@ inline void paintNoise(Display* display, Window window, int width, int height, u
     std::mt19937 random(seed);
     for (size_t i = 0; i < bytes; ++i)
         data[i] = static_cast<char>(random() & 0xFF);
-    XImage* image = XCreateImage(display, DefaultVisual(display, screen),
-                                 static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0,
-                                 data, static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 32, 0);
+    XImage* image =
+        XCreateImage(display, DefaultVisual(display, screen),
+                     static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0, data,
+                     static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
     GC gc = XCreateGC(display, window, 0, nullptr);
     XPutImage(display, window, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width),
               static_cast<unsigned>(height));
@@ -55,9 +55,9 @@ inline int widen(unsigned long pixel, unsigned long mask) {
 
 // The root window's pixels as 8-bit colours, row by row.
 inline std::vector<Bgr> readRoot(Display* display, int width, int height) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0,
-                              static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
     Visual* visual = DefaultVisual(display, DefaultScreen(display));
     std::vector<Bgr> pixels;
     pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));

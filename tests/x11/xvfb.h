@@ -18,7 +18,7 @@
 namespace testing_support {
 
 inline bool fileExists(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
 }
 
@@ -67,16 +67,16 @@ public:
     // Starts `Xvfb :N -screen 0 <screen> <extra...>` on a free N and waits until it
     // takes connections. False when no server came up within a few tries.
     bool start(const std::string& screen, const std::vector<std::string>& extra = {}) {
-        std::mt19937 random(static_cast<unsigned>(::getpid()) ^
-                            static_cast<unsigned>(
-                                std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::mt19937 random(
+            static_cast<unsigned>(::getpid()) ^
+            static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
         for (int attempt = 0; attempt < 8; ++attempt) {
             int number = 100 + static_cast<int>(random() % 800);
             std::string n = std::to_string(number);
             if (fileExists("/tmp/.X11-unix/X" + n) || fileExists("/tmp/.X" + n + "-lock"))
                 continue;
-            std::vector<std::string> arguments = {"Xvfb", ":" + n, "-screen", "0", screen,
-                                                  "-nolisten", "tcp"};
+            std::vector<std::string> arguments = {"Xvfb", ":" + n,     "-screen", "0",
+                                                  screen, "-nolisten", "tcp"};
             arguments.insert(arguments.end(), extra.begin(), extra.end());
             pid_ = startProgram(arguments);
             name_ = ":" + n;

@@ -59,8 +59,10 @@ DisplayLock::DisplayLock(bool connect) : guard_(connectionMutex) {
 }
 
 DisplayLock::~DisplayLock() {
+    // Synchronous like the system calls the callers expect: a pointer move or key has
+    // reached the server before the call returns.
     if (!lost() && display_ != nullptr) {
-        XFlush(display_);
+        XSync(display_, False);
         lost();
     }
 }

@@ -10,6 +10,8 @@
 #include <bit>
 #include <chrono>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/inject.h"
 #include "platform/x11/display_connection.h"
@@ -34,6 +36,9 @@ struct BorrowedKey {
     unsigned generation = 0;
     KeyCode code = 0;
     KeySym keysym = NoSymbol;
+    // The key code's own entries, written back in full: the server keeps a one-wide
+    // NoSymbol as a change to nothing.
+    std::vector<KeySym> original;
 };
 BorrowedKey borrowedKey;
 
@@ -110,29 +115,50 @@ void bindKeyCode(Display* display, KeyCode code, KeySym keysym) {
     XSync(display, False);
 }
 
+void returnBorrowedKey(Display* display) {
+    if (!borrowedKey.original.empty()) {
+        XChangeKeyboardMapping(display, borrowedKey.code,
+                               static_cast<int>(borrowedKey.original.size()),
+                               borrowedKey.original.data(), 1);
+        XSync(display, False);
+    }
+    borrowedKey = {};
+}
+
+std::vector<KeySym> keyCodeEntries(Display* display, KeyCode code) {
+    int perKeyCode = 0;
+    KeySym* entries = XGetKeyboardMapping(display, code, 1, &perKeyCode);
+    if (entries == nullptr)
+        return {};
+    std::vector<KeySym> copy(entries, entries + std::max(perKeyCode, 0));
+    XFree(entries);
+    return copy;
+}
+
 // For a keysym the map has no key for: lends a spare key code for the stroke.
 void sendOnBorrowedKey(x11::DisplayLock& lock, const KeyboardMap& map, KeySym keysym, bool down) {
     Display* display = lock.display();
     bool held = borrowedKey.generation == lock.generation() && borrowedKey.code != 0;
     if (held && borrowedKey.keysym != keysym) {
         XTestFakeKeyEvent(display, borrowedKey.code, False, CurrentTime);
-        bindKeyCode(display, borrowedKey.code, NoSymbol);
+        returnBorrowedKey(display);
         held = false;
     }
     if (!held) {
         KeyCode spare = map.spareKeyCode();
-        if (spare == 0)
+        std::vector<KeySym> original =
+            spare == 0 ? std::vector<KeySym>{} : keyCodeEntries(display, spare);
+        if (original.empty())
             return;  // skipped: nothing to type it with
         bindKeyCode(display, spare, keysym);
-        borrowedKey = {lock.generation(), spare, keysym};
+        borrowedKey = {lock.generation(), spare, keysym, std::move(original)};
     }
     XTestFakeKeyEvent(display, borrowedKey.code, down ? True : False, CurrentTime);
     if (down)
         return;
     XSync(display, False);
     std::this_thread::sleep_for(kBorrowedKeyLinger);
-    bindKeyCode(display, borrowedKey.code, NoSymbol);
-    borrowedKey = {};
+    returnBorrowedKey(display);
 }
 
 void sendKeysym(x11::DisplayLock& lock, KeySym keysym, bool down) {
@@ -140,8 +166,12 @@ void sendKeysym(x11::DisplayLock& lock, KeySym keysym, bool down) {
     KeyboardMap map(display);
     if (!map.valid())
         return;
+    // While lent, the borrowed key code is on the map too; its release must still go
+    // through the loan so that the code is given back.
+    bool borrowed = borrowedKey.code != 0 && borrowedKey.generation == lock.generation() &&
+                    borrowedKey.keysym == keysym;
     std::vector<KeyPlace> places = map.placesOf(keysym);
-    if (places.empty()) {
+    if (borrowed || places.empty()) {
         sendOnBorrowedKey(lock, map, keysym, down);
         return;
     }
