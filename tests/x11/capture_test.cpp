@@ -61,17 +61,17 @@ protected:
 };
 
 TEST_F(CaptureTest, FrameEqualsScreenAtFullHd) {
-    startDisplay("1920x1080x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1920x1080x24"));
     expectCaptureMatchesScreen(1920, 1080, 0);
 }
 
 TEST_F(CaptureTest, FrameEqualsScreenAtOddSize) {
-    startDisplay("1366x768x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1366x768x24"));
     expectCaptureMatchesScreen(1366, 768, 0);
 }
 
 TEST_F(CaptureTest, FrameEqualsScreenWithoutSharedMemory) {
-    startDisplay("1366x768x24", {"-extension", "MIT-SHM"});
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1366x768x24", {"-extension", "MIT-SHM"}));
     expectCaptureMatchesScreen(1366, 768, 0);
     // Every frame is read afresh on this path too.
     fillRect(0, 0, 8, 8, 0xFFFF, 0xFFFF, 0xFFFF);
@@ -81,7 +81,7 @@ TEST_F(CaptureTest, FrameEqualsScreenWithoutSharedMemory) {
 }
 
 TEST_F(CaptureTest, SixteenBitScreenIsConvertedToBgrx) {
-    startDisplay("1024x768x16");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1024x768x16"));
     // Replicating bits and rounding may differ by one step of 8 bits.
     expectCaptureMatchesScreen(1024, 768, 1);
     fillRect(10, 20, 4, 4, 0xFFFF, 0, 0);
@@ -95,14 +95,14 @@ TEST_F(CaptureTest, SixteenBitScreenIsConvertedToBgrx) {
 }
 
 TEST_F(CaptureTest, PaletteScreenIsRefusedWithoutPixels) {
-    startDisplay("640x480x8");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("640x480x8"));
     platform::PixelView view;
     EXPECT_FALSE(platform::captureDisplay(view));
     EXPECT_EQ(view.pixels, nullptr);
 }
 
 TEST_F(CaptureTest, ColoursArriveInBgrxOrderAndFramesAreFresh) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     fillRect(10, 20, 5, 5, 0xFFFF, 0x8080, 0x4040);
     platform::PixelView first;
     ASSERT_TRUE(platform::captureDisplay(first));
@@ -122,7 +122,7 @@ TEST_F(CaptureTest, ColoursArriveInBgrxOrderAndFramesAreFresh) {
 
 // The kernel lists every segment, attached ones marked for removal included.
 TEST_F(CaptureTest, SharedSegmentIsPrivateToTheUser) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     platform::PixelView view;
     ASSERT_TRUE(platform::captureDisplay(view));
     std::ifstream list("/proc/sysvipc/shm");
@@ -149,7 +149,7 @@ TEST_F(CaptureTest, SharedSegmentIsPrivateToTheUser) {
 }
 
 TEST_F(CaptureTest, LostDisplayFailsCleanlyAndTheNextOneIsUsed) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     platform::PixelView view;
     ASSERT_TRUE(platform::captureDisplay(view));
 
@@ -168,7 +168,7 @@ TEST_F(CaptureTest, LostDisplayFailsCleanlyAndTheNextOneIsUsed) {
     static std::vector<Display*> broken;
     broken.push_back(display_);
     display_ = nullptr;
-    startDisplay("640x480x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("640x480x24"));
     ASSERT_TRUE(platform::captureDisplay(view));
     EXPECT_EQ(view.width, 640);
     EXPECT_EQ(view.height, 480);

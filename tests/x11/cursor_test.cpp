@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(CursorTest, PositionFollowsThePointer) {
-    startDisplay("1366x768x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1366x768x24"));
     for (auto [x, y] : {std::pair{0, 0}, std::pair{683, 384}, std::pair{1365, 767}}) {
         warpTo(x, y);
         platform::Point point;
@@ -48,7 +48,7 @@ TEST_F(CursorTest, PositionFollowsThePointer) {
 }
 
 TEST_F(CursorTest, ShapeAndHotspotAreTheWindowsCursor) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openWindow(100, 100, 200, 200);
     Cursor cursor = makeTestCursor();
     XDefineCursor(display_, window, cursor);
@@ -69,7 +69,7 @@ TEST_F(CursorTest, ShapeAndHotspotAreTheWindowsCursor) {
 }
 
 TEST_F(CursorTest, ShapeChangesWithTheWindowUnderThePointer) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window own = openWindow(0, 0, 100, 100);
     Window text = openWindow(200, 0, 100, 100);
     XDefineCursor(display_, own, makeTestCursor());

@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(InjectTest, PointerLandsWhereAskedAndStaysOnTheScreen) {
-    startDisplay("1920x1080x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1920x1080x24"));
     struct Case {
         int x, y, wantX, wantY;
     };
@@ -85,7 +85,7 @@ TEST_F(InjectTest, PointerLandsWhereAskedAndStaysOnTheScreen) {
 }
 
 TEST_F(InjectTest, ButtonActionsReachTheWindowUnderThePointer) {
-    startDisplay("1920x1080x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1920x1080x24"));
     Window window = openInputWindow();
     platform::setCursorPosition(300, 200);
     platform::mouseButton(platform::kLeftDown, 0, 0);
@@ -139,7 +139,7 @@ std::vector<std::pair<char, int>> usLayoutAnswers() {
 }
 
 TEST_F(InjectTest, CharacterKeysAreTheUsLayoutsAnswers) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     auto answers = usLayoutAnswers();
     ASSERT_EQ(answers.size(), 95u);
     for (auto [character, key] : answers)
@@ -159,7 +159,7 @@ TEST_F(InjectTest, CharacterKeysAreTheUsLayoutsAnswers) {
 }
 
 TEST_F(InjectTest, EveryCharacterTypesItselfWithTheShiftItReports) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openInputWindow();
     for (auto [character, key] : usLayoutAnswers()) {
         int16_t answer = platform::virtualKeyForCharacter(static_cast<uint8_t>(character));
@@ -216,7 +216,7 @@ void InjectTest::expectViewerKeys(Window window) {
 }
 
 TEST_F(InjectTest, ViewerKeysGiveTheirKeysymsAndLeaveMapAndLocksAsFound) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openInputWindow();
     int minCode = 0;
     int maxCode = 0;
@@ -248,7 +248,7 @@ TEST_F(InjectTest, ViewerKeysGiveTheirKeysymsAndLeaveMapAndLocksAsFound) {
 }
 
 TEST_F(InjectTest, UnknownVirtualKeysAreIgnored) {
-    startDisplay("800x600x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openInputWindow();
     for (uint8_t virtualKey : {uint8_t{0x00}, uint8_t{0x07}, uint8_t{0x3A}, uint8_t{0xFF}}) {
         platform::keyboardEvent(virtualKey, 0, platform::kKeyDown);

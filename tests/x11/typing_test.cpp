@@ -71,7 +71,7 @@ protected:
 };
 
 TEST_F(TypingTest, CommandTypedIntoATerminalWritesItsFile) {
-    startDisplay("1024x768x24");
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1024x768x24"));
     testing_support::TempDir directory;
     std::string output = directory.file("typed.txt");
     terminal_ = startProgram({"xterm", "-geometry", "80x24+0+0", "-e", "/bin/sh"}, xvfb_.name());

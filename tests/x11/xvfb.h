@@ -75,8 +75,11 @@ public:
             std::string n = std::to_string(number);
             if (fileExists("/tmp/.X11-unix/X" + n) || fileExists("/tmp/.X" + n + "-lock"))
                 continue;
-            std::vector<std::string> arguments = {"Xvfb", ":" + n,     "-screen", "0",
-                                                  screen, "-nolisten", "tcp"};
+            std::vector<std::string> arguments = {"Xvfb", ":" + n, "-screen", "0", screen,
+                                                  "-nolisten", "tcp",
+                                                  // no reset when the readiness probe
+                                                  // disconnects
+                                                  "-noreset"};
             arguments.insert(arguments.end(), extra.begin(), extra.end());
             pid_ = startProgram(arguments);
             name_ = ":" + n;
