@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ inline pid_t startProgram(const std::vector<std::string>& arguments,
     pid_t child = ::fork();
     if (child != 0)
         return child;
+    // Goes with the test process, even when that one crashes.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (!display.empty())
         ::setenv("DISPLAY", display.c_str(), 1);
     FILE* quiet = std::freopen("/dev/null", "w", stdout);
