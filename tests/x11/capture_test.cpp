@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 // (keep)
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -59,6 +61,60 @@ protected:
         XSync(display_, False);
     }
 };
+
+// Switches the one output of the server to a mode of the given size (made when the
+// server has none), as a user changing the resolution would.
+void changeResolution(Display* display, unsigned width, unsigned height) {
+    Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    ASSERT_NE(resources, nullptr);
+    ASSERT_GE(resources->noutput, 1);
+    ASSERT_GE(resources->ncrtc, 1);
+    RRMode mode = None;
+    for (int i = 0; i < resources->nmode; ++i) {
+        if (resources->modes[i].width == width && resources->modes[i].height == height)
+            mode = resources->modes[i].id;
+    }
+    if (mode == None) {
+        std::string name = std::to_string(width) + "x" + std::to_string(height);
+        XRRModeInfo info{};
+        info.width = width;
+        info.height = height;
+        info.hTotal = width;
+        info.vTotal = height;
+        info.dotClock = 60ul * width * height;
+        info.name = name.data();
+        info.nameLength = static_cast<unsigned>(name.size());
+        mode = XRRCreateMode(display, root, &info);
+        XRRAddOutputMode(display, resources->outputs[0], mode);
+    }
+    RROutput output = resources->outputs[0];
+    int currentWidth = 0;
+    int currentHeight = 0;
+    Window rootReturn = None;
+    int x = 0;
+    int y = 0;
+    unsigned w = 0;
+    unsigned h = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XGetGeometry(display, root, &rootReturn, &x, &y, &w, &h, &border, &depth);
+    currentWidth = static_cast<int>(w);
+    currentHeight = static_cast<int>(h);
+    // The screen must hold the output at every step: grow first, or shrink last.
+    bool grows = static_cast<int>(width) > currentWidth || static_cast<int>(height) > currentHeight;
+    if (grows)
+        XRRSetScreenSize(display, root, static_cast<int>(width), static_cast<int>(height), 300,
+                         200);
+    EXPECT_EQ(XRRSetCrtcConfig(display, resources, resources->crtcs[0], CurrentTime, 0, 0, mode,
+                               RR_Rotate_0, &output, 1),
+              0);
+    if (!grows)
+        XRRSetScreenSize(display, root, static_cast<int>(width), static_cast<int>(height), 300,
+                         200);
+    XRRFreeScreenResources(resources);
+    XSync(display, False);
+}
 
 TEST_F(CaptureTest, FrameEqualsScreenAtFullHd) {
     ASSERT_NO_FATAL_FAILURE(startDisplay("1920x1080x24"));
@@ -118,6 +174,21 @@ TEST_F(CaptureTest, ColoursArriveInBgrxOrderAndFramesAreFresh) {
     EXPECT_EQ(second.pixels, first.pixels);
     EXPECT_EQ(pixelAt(second, 12, 22).green, 255);
     EXPECT_EQ(pixelAt(second, 12, 22).red, 0);
+}
+
+TEST_F(CaptureTest, ResolutionChangeShowsInTheNextFrame) {
+    ASSERT_NO_FATAL_FAILURE(startDisplay("1920x1080x24"));
+    ASSERT_NO_FATAL_FAILURE(changeResolution(display_, 1024, 768));
+    platform::PixelView view;
+    ASSERT_TRUE(platform::captureDisplay(view));
+    EXPECT_EQ(view.width, 1024);
+    EXPECT_EQ(view.height, 768);
+
+    // Growing past the size the backend's connection started with.
+    ASSERT_NO_FATAL_FAILURE(changeResolution(display_, 1920, 1080));
+    expectCaptureMatchesScreen(1920, 1080, 0);
+    ASSERT_NO_FATAL_FAILURE(changeResolution(display_, 1366, 768));
+    expectCaptureMatchesScreen(1366, 768, 0);
 }
 
 // The kernel lists every segment, attached ones marked for removal included.

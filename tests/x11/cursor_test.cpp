@@ -47,6 +47,20 @@ TEST_F(CursorTest, PositionFollowsThePointer) {
     }
 }
 
+TEST_F(CursorTest, PointerOnAnotherScreenIsNotOnThePrimaryDisplay) {
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24", {"-screen", "1", "800x600x24"}));
+    ASSERT_EQ(ScreenCount(display_), 2);
+    XWarpPointer(display_, None, RootWindow(display_, 1), 0, 0, 0, 0, 100, 100);
+    XSync(display_, False);
+    platform::Point point;
+    EXPECT_FALSE(platform::cursorPosition(point));
+
+    warpTo(10, 20);
+    ASSERT_TRUE(platform::cursorPosition(point));
+    EXPECT_EQ(point.x, 10);
+    EXPECT_EQ(point.y, 20);
+}
+
 TEST_F(CursorTest, ShapeAndHotspotAreTheWindowsCursor) {
     ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openWindow(100, 100, 200, 200);

@@ -208,7 +208,10 @@ void setCursorPosition(int x, int y) {
     x11::DisplayLock lock;
     Display* display = lock.display();
     x11::ScreenRect primary;
-    if (display == nullptr || !xtestReady(display) || !x11::primaryOutputRect(display, primary))
+    int width = 0;
+    int height = 0;
+    if (display == nullptr || !xtestReady(display) || !x11::primaryOutputRect(display, primary) ||
+        !x11::rootSize(display, width, height))
         return;
     int screen = DefaultScreen(display);
     // Kept on the screen here: X coordinates are 16 bits wide on the wire, and a far
@@ -216,8 +219,8 @@ void setCursorPosition(int x, int y) {
     auto onScreen = [](long value, int size) {
         return static_cast<int>(std::clamp(value, 0L, static_cast<long>(size) - 1));
     };
-    int rootX = onScreen(static_cast<long>(primary.x) + x, DisplayWidth(display, screen));
-    int rootY = onScreen(static_cast<long>(primary.y) + y, DisplayHeight(display, screen));
+    int rootX = onScreen(static_cast<long>(primary.x) + x, width);
+    int rootY = onScreen(static_cast<long>(primary.y) + y, height);
     XTestFakeMotionEvent(display, screen, rootX, rootY, CurrentTime);
 }
 

@@ -53,10 +53,27 @@ bool randrPrimaryRect(Display* display, Window root, ScreenRect& rect) {
 
 }  // namespace
 
+bool rootSize(Display* display, int& width, int& height) {
+    Window root = None;
+    int x = 0;
+    int y = 0;
+    unsigned rootWidth = 0;
+    unsigned rootHeight = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    if (!XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &rootWidth, &rootHeight,
+                      &border, &depth))
+        return false;
+    width = static_cast<int>(rootWidth);
+    height = static_cast<int>(rootHeight);
+    return true;
+}
+
 bool primaryOutputRect(Display* display, ScreenRect& rect) {
-    int screen = DefaultScreen(display);
-    Window root = RootWindow(display, screen);
-    ScreenRect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    Window root = DefaultRootWindow(display);
+    ScreenRect whole;
+    if (!rootSize(display, whole.width, whole.height))
+        return false;
     ScreenRect found = whole;
     if (randrUsable(display) && !randrPrimaryRect(display, root, found))
         found = whole;

@@ -12,6 +12,10 @@ struct ScreenRect {
     int height = 0;
 };
 
+// The root window's size as the server has it now (Xlib's screen record keeps the size
+// the connection was opened with). False when it cannot be read.
+bool rootSize(Display* display, int& width, int& height);
+
 // The primary output's rectangle in root-window coordinates, asked afresh. Without a
 // primary output, the first connected output that shows something; without RandR, the
 // whole root window. False when the result would be empty.
