@@ -236,7 +236,7 @@ TEST_F(CaptureTest, LostDisplayFailsCleanlyAndTheNextOneIsUsed) {
     EXPECT_EQ(none.pixels, nullptr);
 
     // The test's own connection broke too; closing it would make Xlib end the process.
-    static std::vector<Display*> broken;
+    static auto& broken = *new std::vector<Display*>();  // kept reachable to the end
     broken.push_back(display_);
     display_ = nullptr;
     ASSERT_NO_FATAL_FAILURE(startDisplay("640x480x24"));

@@ -10,14 +10,16 @@ std::mutex connectionMutex;
 Display* connection = nullptr;
 unsigned connectionCount = 0;
 
-// Written by the handlers below, which Xlib calls on the thread holding the lock.
-int protocolErrorCount = 0;
+// Written by the handlers below. Xlib calls them on the thread that made the failing
+// call: the lock holder for this connection, any thread for another Xlib user of the
+// process (its errors may only make a check here fail once).
+std::atomic<int> protocolErrorCount{0};
 std::atomic<bool> connectionBroken{false};
 
-// Broken connections are not closed: closing would talk to a peer that is gone. They
-// stay listed here (and so reachable) rather than being freed while Xlib may still
-// point into them.
-std::vector<Display*> brokenConnections;
+// Broken connections are not closed: closing would talk to a peer that is gone, and
+// Xlib would end the process. They stay listed here, in a list that is never destroyed,
+// so they stay reachable rather than freed while Xlib may still point into them.
+std::vector<Display*>& brokenConnections = *new std::vector<Display*>();
 
 int onProtocolError(Display*, XErrorEvent*) {
     ++protocolErrorCount;
