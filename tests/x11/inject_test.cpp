@@ -179,6 +179,39 @@ TEST_F(InjectTest, EveryCharacterTypesItselfWithTheShiftItReports) {
     }
 }
 
+// Two keys of the US map made into a German map's umlaut and sharp-s keys: characters
+// such a map types get keys of their own, and what it lost is no longer typed.
+TEST_F(InjectTest, LatinOneCharactersFollowTheActiveMap) {
+    ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
+    Window window = openInputWindow();
+    KeyCode apostropheKey = XKeysymToKeycode(display_, XK_apostrophe);
+    KeyCode minusKey = XKeysymToKeycode(display_, XK_minus);
+    KeySym umlaut[] = {XK_adiaeresis, XK_Adiaeresis};
+    KeySym sharpS[] = {XK_ssharp, XK_question};
+    XChangeKeyboardMapping(display_, apostropheKey, 2, umlaut, 1);
+    XChangeKeyboardMapping(display_, minusKey, 2, sharpS, 1);
+    XSync(display_, False);
+
+    int16_t small = platform::virtualKeyForCharacter(0xE4);    // ä
+    int16_t capital = platform::virtualKeyForCharacter(0xC4);  // Ä
+    int16_t sharp = platform::virtualKeyForCharacter(0xDF);    // ß
+    ASSERT_GT(small, 0);
+    ASSERT_GT(sharp, 0);
+    EXPECT_EQ(capital, small | 0x100);
+    EXPECT_NE(small & 0xFF, sharp & 0xFF);
+    EXPECT_EQ(platform::virtualKeyForCharacter('?'), 0x1BF);  // still the slash key's
+    EXPECT_EQ(platform::virtualKeyForCharacter('\''), -1);
+    EXPECT_EQ(platform::virtualKeyForCharacter('-'), -1);
+
+    EXPECT_EQ(strokeKeysym(window, static_cast<uint8_t>(small)), XK_adiaeresis);
+    EXPECT_EQ(strokeKeysym(window, static_cast<uint8_t>(sharp)), XK_ssharp);
+    XEvent shiftEvent{};
+    platform::keyboardEvent(platform::kVirtualKeyLeftShift, 1, platform::kKeyDown);
+    ASSERT_TRUE(nextEvent(window, KeyPressMask, shiftEvent));
+    EXPECT_EQ(strokeKeysym(window, static_cast<uint8_t>(capital & 0xFF)), XK_Adiaeresis);
+    platform::keyboardEvent(platform::kVirtualKeyLeftShift, 1, platform::kKeyUp);
+}
+
 // Every key the viewer sends, with the keysym X must deliver for it.
 std::vector<std::pair<uint8_t, KeySym>> viewerKeys() {
     std::vector<std::pair<uint8_t, KeySym>> keys = {

@@ -49,9 +49,12 @@ bool reachableWithShift(const x11::KeyboardMap& map, const x11::KeyPlace& place)
     return false;
 }
 
-// The place the virtual key's own keysym is pressed on, as the injector finds it.
+// True when the injector, given the virtual key, presses that key code.
 bool pressesKey(const x11::KeyboardMap& map, uint8_t virtualKey, KeyCode code) {
-    std::vector<x11::KeyPlace> places = map.placesOf(x11::keysymForVirtualKey(virtualKey));
+    KeySym keysym = x11::keysymForVirtualKey(virtualKey);
+    if (keysym == NoSymbol)
+        return true;  // a layout key: numbered after its key code
+    std::vector<x11::KeyPlace> places = map.placesOf(keysym);
     return !places.empty() && places.front().code == code;
 }
 
@@ -72,7 +75,7 @@ int16_t virtualKeyForCharacter(uint8_t character) {
     for (const x11::KeyPlace& place : map.placesOf(static_cast<KeySym>(character))) {
         if (!reachableWithShift(map, place))
             continue;
-        uint8_t virtualKey = x11::virtualKeyForKeysym(map.keysymAt(place.code, 0));
+        uint8_t virtualKey = map.virtualKeyOf(place.code);
         if (virtualKey == 0 || !pressesKey(map, virtualKey, place.code))
             continue;
         return static_cast<int16_t>((place.level == 1 ? kWithShift : 0) | virtualKey);

@@ -161,11 +161,8 @@ void sendOnBorrowedKey(x11::DisplayLock& lock, const KeyboardMap& map, KeySym ke
     returnBorrowedKey(display);
 }
 
-void sendKeysym(x11::DisplayLock& lock, KeySym keysym, bool down) {
+void sendKeysym(x11::DisplayLock& lock, const KeyboardMap& map, KeySym keysym, bool down) {
     Display* display = lock.display();
-    KeyboardMap map(display);
-    if (!map.valid())
-        return;
     // While lent, the borrowed key code is on the map too; its release must still go
     // through the loan so that the code is given back.
     bool borrowed = borrowedKey.code != 0 && borrowedKey.generation == lock.generation() &&
@@ -194,12 +191,25 @@ void sendKeysym(x11::DisplayLock& lock, KeySym keysym, bool down) {
 
 void sendVirtualKey(uint8_t virtualKey, unsigned flags) {
     KeySym keysym = x11::keysymForVirtualKey(virtualKey);
-    if (keysym == NoSymbol)
+    int layoutIndex = x11::layoutKeyIndex(virtualKey);
+    if (keysym == NoSymbol && layoutIndex < 0)
         return;
     x11::DisplayLock lock;
     if (lock.display() == nullptr || !xtestReady(lock.display()))
         return;
-    sendKeysym(lock, keysym, (flags & kKeyUp) == 0);
+    KeyboardMap map(lock.display());
+    if (!map.valid())
+        return;
+    bool down = (flags & kKeyUp) == 0;
+    if (keysym != NoSymbol) {
+        sendKeysym(lock, map, keysym, down);
+        return;
+    }
+    // A layout key is pressed as it is: what it types is up to the Shift state.
+    std::vector<KeyCode> layoutKeys = map.layoutKeys();
+    if (static_cast<size_t>(layoutIndex) < layoutKeys.size())
+        XTestFakeKeyEvent(lock.display(), layoutKeys[static_cast<size_t>(layoutIndex)],
+                          down ? True : False, CurrentTime);
 }
 
 }  // namespace

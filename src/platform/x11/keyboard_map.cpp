@@ -14,6 +14,10 @@ bool isKeypadKeysym(KeySym keysym) {
     return keysym >= XK_KP_Space && keysym <= XK_KP_Equal;
 }
 
+bool isLatin1Character(KeySym keysym) {
+    return (keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF);
+}
+
 }  // namespace
 
 KeyboardMap::KeyboardMap(Display* display) {
@@ -96,6 +100,32 @@ std::vector<unsigned> KeyboardMap::masksForLevel(KeyCode code, int level) const 
             masks.push_back(entry.mods.mask);
     }
     return masks;
+}
+
+std::vector<KeyCode> KeyboardMap::layoutKeys() const {
+    std::vector<KeyCode> keys;
+    if (description_ == nullptr)
+        return keys;
+    for (int code = description_->min_key_code; code <= description_->max_key_code; ++code) {
+        auto keyCode = static_cast<KeyCode>(code);
+        KeySym plain = keysymAt(keyCode, 0);
+        if (plain != NoSymbol && virtualKeyForKeysym(plain) == 0 &&
+            (isLatin1Character(plain) || isLatin1Character(keysymAt(keyCode, 1))))
+            keys.push_back(keyCode);
+    }
+    return keys;
+}
+
+uint8_t KeyboardMap::virtualKeyOf(KeyCode code) const {
+    uint8_t virtualKey = virtualKeyForKeysym(keysymAt(code, 0));
+    if (virtualKey != 0)
+        return virtualKey;
+    std::vector<KeyCode> keys = layoutKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] == code)
+            return layoutVirtualKey(i);
+    }
+    return 0;
 }
 
 KeyCode KeyboardMap::spareKeyCode() const {

@@ -5,6 +5,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace platform::x11 {
@@ -42,6 +43,15 @@ public:
     // The modifiers the key's type looks at; the level `mods` selects.
     unsigned typeModifiers(KeyCode code) const;
     int levelFor(KeyCode code, unsigned mods) const;
+
+    // The keys that type ISO 8859-1 characters on their first two levels but whose
+    // first keysym has no virtual key in the table, in key-code order (see
+    // layoutVirtualKey).
+    std::vector<KeyCode> layoutKeys() const;
+
+    // The virtual key that presses the key: the table's for its first keysym, else its
+    // layout key number; 0 when it has none.
+    uint8_t virtualKeyOf(KeyCode code) const;
 
     // A key code with no keysym at all, free to borrow; 0 when there is none.
     KeyCode spareKeyCode() const;

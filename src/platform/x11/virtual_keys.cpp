@@ -57,6 +57,13 @@ constexpr std::array<KeySym, 256> buildTable() {
 
 constexpr std::array<KeySym, 256> kTable = buildTable();
 
+// OEM-specific and unassigned codes, none of them in the table above.
+constexpr uint8_t kLayoutKeys[] = {
+    0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0x92,
+    0x93, 0x94, 0x95, 0x96, 0xE1, 0xE3, 0xE4, 0xE6, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C,
+    0x9D, 0x9E, 0x9F, 0xD8, 0xD9, 0xDA, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F,
+};
+
 }  // namespace
 
 KeySym keysymForVirtualKey(uint8_t virtualKey) {
@@ -78,6 +85,18 @@ uint8_t virtualKeyForKeysym(KeySym keysym) {
     if (keysym >= XK_F1 && keysym <= XK_F24)
         return static_cast<uint8_t>(0x70 + (keysym - XK_F1));
     return 0;
+}
+
+uint8_t layoutVirtualKey(size_t index) {
+    return index < std::size(kLayoutKeys) ? kLayoutKeys[index] : 0;
+}
+
+int layoutKeyIndex(uint8_t virtualKey) {
+    for (size_t i = 0; i < std::size(kLayoutKeys); ++i) {
+        if (kLayoutKeys[i] == virtualKey)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 }  // namespace platform::x11
