@@ -10,9 +10,10 @@ std::mutex connectionMutex;
 Display* connection = nullptr;
 unsigned connectionCount = 0;
 
-// Written by the handlers below. Xlib calls them on the thread that made the failing
-// call: the lock holder for this connection, any thread for another Xlib user of the
-// process (its errors may only make a check here fail once).
+// Xlib's handlers are process-wide and run on whichever thread made the failing call,
+// so they find out through this copy whether the failure is ours; other Xlib users of
+// the process keep their own fate.
+std::atomic<Display*> watchedConnection{nullptr};
 std::atomic<int> protocolErrorCount{0};
 std::atomic<bool> connectionBroken{false};
 
@@ -21,15 +22,17 @@ std::atomic<bool> connectionBroken{false};
 // so they stay reachable rather than freed while Xlib may still point into them.
 std::vector<Display*>& brokenConnections = *new std::vector<Display*>();
 
-int onProtocolError(Display*, XErrorEvent*) {
-    ++protocolErrorCount;
+int onProtocolError(Display* display, XErrorEvent*) {
+    if (display == watchedConnection)
+        ++protocolErrorCount;
     return 0;
 }
 
 // Xlib calls this when the connection breaks; Xlib would end the process if it
 // returned without the exit handler below.
-int onConnectionBroken(Display*) {
-    connectionBroken = true;
+int onConnectionBroken(Display* display) {
+    if (display == watchedConnection)
+        connectionBroken = true;
     return 0;
 }
 
@@ -46,6 +49,7 @@ Display* openConnection() {
     if (display == nullptr)
         return nullptr;
     XSetIOErrorExitHandler(display, onConnectionBrokenExit, nullptr);
+    watchedConnection = display;
     ++connectionCount;
     return display;
 }
@@ -90,6 +94,7 @@ bool DisplayLock::lost() {
         return connection == nullptr;
     brokenConnections.push_back(connection);
     connection = nullptr;
+    watchedConnection = nullptr;
     display_ = nullptr;
     return true;
 }
@@ -104,6 +109,7 @@ void closeDisplayConnection() {
         XCloseDisplay(connection);
     }
     connection = nullptr;
+    watchedConnection = nullptr;
 }
 
 }  // namespace platform::x11
