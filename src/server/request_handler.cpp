@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/frame_capture.h"
+#include "host/frame_encoding.h"
 #include "host/input_injection.h"
 #include "platform/clock.h"
 #include "platform/net.h"
@@ -15,6 +16,11 @@
 #include "settings/settings.h"
 
 namespace korvo {
+
+// Every stream the encoder can leave in frameBuffer goes out whole: it keeps clear of
+// the tail block where the chunks of a frame that reaches the midpoint are staged.
+static_assert(kEncodedFrameCapacity <= kLargestChunkedFrame);
+
 namespace {
 
 // Places inside serverWorkArea.
