@@ -1,7 +1,6 @@
-#include "app/startup.h"
+#include "app/program.h"
 
 // The program takes no command-line arguments: everything comes from settings.ini.
 int main() {
-    korvo::loadConfiguration();
-    return 1;
+    korvo::runProgram();
 }

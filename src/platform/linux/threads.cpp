@@ -1,0 +1,98 @@
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/linux/fault_stack.h"
+#include "platform/threads.h"
+
+namespace platform {
+
+struct ThreadRecord {
+    ThreadEntry entry = nullptr;
+    std::atomic<bool> running{false};
+    std::atomic<bool> terminated{false};
+    ThreadRecord* next = nullptr;  // every record stays reachable until the process ends
+};
+
+namespace {
+
+std::atomic<ThreadRecord*> allThreads{nullptr};
+thread_local ThreadRecord* self = nullptr;
+
+// Stop waits are sliced so that a terminated thread notices within one slice.
+constexpr int kStopSliceMs = 2;
+
+ThreadRecord* newRecord(ThreadEntry entry) {
+    auto* record = new ThreadRecord;
+    record->entry = entry;
+    record->next = allThreads.load();
+    while (!allThreads.compare_exchange_weak(record->next, record)) {
+    }
+    return record;
+}
+
+void runThread(ThreadRecord* record) {
+    self = record;
+    installFaultStack();
+    record->entry();
+    record->running = false;
+}
+
+}  // namespace
+
+ThreadHandle startThread(ThreadEntry entry) {
+    if (entry == nullptr)
+        return nullptr;
+    ThreadRecord* record = newRecord(entry);
+    record->running = true;
+    try {
+        std::thread(runThread, record).detach();
+    } catch (const std::system_error&) {
+        record->running = false;
+        return nullptr;
+    }
+    return record;
+}
+
+ThreadHandle currentThread() {
+    if (self == nullptr) {
+        self = newRecord(nullptr);
+        self->running = true;
+    }
+    return self;
+}
+
+bool threadRunning(ThreadHandle thread) {
+    return thread != nullptr && thread->running && !thread->terminated;
+}
+
+void terminateThread(ThreadHandle thread) {
+    if (thread != nullptr)
+        thread->terminated = true;
+}
+
+bool stopRaised() {
+    return self != nullptr && self->terminated;
+}
+
+bool sleepUnlessStopped(int ms) {
+    if (self == nullptr) {
+        sleepMs(ms);
+        return true;
+    }
+    const uint64_t end = monotonicMs() + static_cast<uint64_t>(std::max(ms, 0));
+    while (!self->terminated) {
+        const uint64_t now = monotonicMs();
+        if (now >= end)
+            return true;
+        sleepMs(static_cast<int>(std::min<uint64_t>(end - now, kStopSliceMs)));
+    }
+    return false;
+}
+
+}  // namespace platform

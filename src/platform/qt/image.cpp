@@ -1,0 +1,66 @@
+// Images through QImage: decoding of icon and picture files, smooth stretching, and the
+// conversion the widgets need.
+#include <QImage>
+
+#include <cstring>
+#include <limits>
+
+#include "platform/image.h"
+#include "platform/qt/ui_state.h"
+
+namespace platform {
+namespace {
+
+bool fromQImage(const QImage& source, Image& image) {
+    if (source.isNull())
+        return false;
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    image.width = argb.width();
+    image.height = argb.height();
+    image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y)
+        std::memcpy(image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width),
+                    argb.constScanLine(y), static_cast<size_t>(image.width) * 4);
+    return true;
+}
+
+}  // namespace
+
+bool decodeImageFile(const uint8_t* data, size_t size, Image& image) {
+    image = Image{};
+    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max()))
+        return false;
+    QImage decoded;
+    if (!decoded.loadFromData(data, static_cast<int>(size)))
+        return false;
+    if (!fromQImage(decoded, image)) {
+        image = Image{};
+        return false;
+    }
+    return true;
+}
+
+Image scaleImage(const Image& source, int width, int height) {
+    Image scaled;
+    if (!source.valid() || width < 1 || height < 1)
+        return scaled;
+    const QImage stretched = qtui::toQImage(source).scaled(width, height, Qt::IgnoreAspectRatio,
+                                                           Qt::SmoothTransformation);
+    fromQImage(stretched, scaled);
+    return scaled;
+}
+
+}  // namespace platform
+
+namespace platform::qtui {
+
+QImage toQImage(const Image& image) {
+    if (!image.valid())
+        return QImage();
+    // Format_ARGB32 keeps each pixel as one 0xAARRGGBB value, as Image does.
+    const QImage view(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
+                      image.height, static_cast<qsizetype>(image.width) * 4, QImage::Format_ARGB32);
+    return view.copy();
+}
+
+}  // namespace platform::qtui

@@ -1,0 +1,194 @@
+// The application object, the event queue and the helpers every part of the backend
+// shares.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/qt/ui_state.h"
+
+namespace platform::qtui {
+
+Records& records() {
+    static Records instance;
+    return instance;
+}
+
+Widgets& widgets() {
+    static Widgets instance;
+    return instance;
+}
+
+namespace {
+
+// QApplication keeps references to these for its whole life.
+int applicationArgc = 1;
+char applicationName[] = "korvo";
+char* applicationArgv[] = {applicationName, nullptr};
+
+// Plain pointers on purpose: the application must not be destroyed by a static destructor
+// at process exit, after the parts of Qt it needs are gone. shutdownUi() ends it.
+QApplication* application = nullptr;
+QObject* eventFilter = nullptr;
+
+bool displayReachable() {
+    const char* platformName = std::getenv("QT_QPA_PLATFORM");
+    if (platformName != nullptr && *platformName != '\0')
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display != nullptr && *display != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+}  // namespace
+
+bool onGuiThreadNow() {
+    return application != nullptr && QThread::currentThread() == application->thread();
+}
+
+void onGuiThread(std::function<void()> work) {
+    if (onGuiThreadNow()) {
+        work();
+        return;
+    }
+    // Posting under the lock keeps shutdownUi from destroying the application meanwhile.
+    std::lock_guard lock(records().mutex);
+    if (!records().running)
+        return;
+    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+}
+
+void pushEvent(const Event& event) {
+    Records& r = records();
+    {
+        std::lock_guard lock(r.mutex);
+        if (!r.running)
+            return;
+        if (event.kind == EventKind::Resized && !r.events.empty() &&
+            r.events.back().kind == EventKind::Resized && r.events.back().window == event.window)
+            r.events.back() = event;
+        else
+            r.events.push_back(event);
+        if (onGuiThreadNow())
+            return;
+        // Wakes a waitEvent that sleeps in the dispatcher.
+        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+    }
+}
+
+QString toDisplay(const std::string& text) {
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+std::string fromDisplay(const QString& text) {
+    // Characters beyond ISO 8859-1 cannot travel through the interface; they become '?'.
+    std::string latin;
+    latin.reserve(static_cast<size_t>(text.size()));
+    for (QChar c : text)
+        latin.push_back(c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?');
+    return latin;
+}
+
+}  // namespace platform::qtui
+
+namespace platform {
+
+using namespace qtui;
+
+bool initUi() {
+    if (application != nullptr)
+        return true;
+    if (!displayReachable())
+        return false;
+    application = new QApplication(applicationArgc, applicationArgv);
+    // The program decides itself when it ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    eventFilter = makeEventFilter().release();
+    application->installEventFilter(eventFilter);
+    {
+        std::lock_guard lock(records().mutex);
+        records().running = true;
+        records().events.clear();
+    }
+    initTray();
+    return true;
+}
+
+bool uiAvailable() {
+    std::lock_guard lock(records().mutex);
+    return records().running;
+}
+
+void shutdownUi() {
+    if (!onGuiThreadNow())
+        return;
+    stopHelpViewer();
+    shutdownTray();
+    std::vector<int> open;
+    for (const auto& [id, ignored] : widgets().windows)
+        open.push_back(id);
+    for (int id : open)
+        closeWindow(id);
+    for (auto& [id, menu] : widgets().menus)
+        delete menu.data();
+    widgets() = Widgets{};
+    {
+        std::lock_guard lock(records().mutex);
+        records().running = false;
+        records().events.clear();
+        records().menuItems.clear();
+    }
+    answerWaitingMessageBoxes();
+    application->removeEventFilter(eventFilter);
+    delete eventFilter;
+    eventFilter = nullptr;
+    delete application;
+    application = nullptr;
+}
+
+Event waitEvent(int timeoutMs) {
+    if (!onGuiThreadNow())
+        return Event{};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer wakeUp;  // ends the dispatcher's wait when the time is up
+    wakeUp.setSingleShot(true);
+    if (timeoutMs >= 0)
+        wakeUp.start(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard lock(records().mutex);
+            if (!records().events.empty()) {
+                Event next = records().events.front();
+                records().events.pop_front();
+                return next;
+            }
+        }
+        if (timeoutMs >= 0 && elapsed.elapsed() >= timeoutMs) {
+            // Even a zero time-out lets the GUI catch up once.
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            std::lock_guard lock(records().mutex);
+            if (records().events.empty())
+                return Event{};
+            Event next = records().events.front();
+            records().events.pop_front();
+            return next;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void postEvent(const Event& event) {
+    pushEvent(event);
+}
+
+}  // namespace platform

@@ -1,0 +1,186 @@
+// One application-wide event filter turns what happens to our widgets into the
+// program's events and keeps the records that other threads read current: keys of the
+// shortcut tables, clicks on image views, the pointer, window size, state and closing.
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QWidget>
+
+#include "platform/qt/ui_state.h"
+
+namespace platform::qtui {
+namespace {
+
+int windowIdOf(const QWidget* widget) {
+    if (widget == nullptr)
+        return 0;
+    const QWidget* top = widget->window();
+    return top == nullptr ? 0 : top->property(kWindowProperty).toInt();
+}
+
+bool takeShortcut(QWidget* receiver, QKeyEvent* key) {
+    int window = windowIdOf(receiver);
+    if (window == 0)
+        return false;
+    auto found = widgets().windows.find(window);
+    if (found == widgets().windows.end() || found->second.shortcuts.empty())
+        return false;
+    int virtualKey = 0;
+    unsigned modifiers = 0;
+    if (!virtualKeyOf(key->key(), static_cast<unsigned>(key->modifiers().toInt()), virtualKey,
+                      modifiers))
+        return false;
+    auto shortcut = found->second.shortcuts.find({virtualKey, modifiers});
+    if (shortcut == found->second.shortcuts.end())
+        return false;
+    if (key->type() == QEvent::KeyPress)
+        pushEvent(Event{EventKind::Shortcut, window, 0, shortcut->second, 0});
+    return true;  // the key reaches no control of the window
+}
+
+void trackPointer(QWidget* receiver, QMouseEvent* mouse) {
+    int window = windowIdOf(receiver);
+    if (window == 0)
+        return;
+    auto found = widgets().windows.find(window);
+    if (found == widgets().windows.end() || found->second.client.isNull())
+        return;
+    QWidget* client = found->second.client;
+    QPoint at = client->mapFromGlobal(mouse->globalPosition().toPoint());
+    ClientPoint point;
+    if (client->rect().contains(at))
+        point = ClientPoint{at.x(), at.y()};
+    std::lock_guard lock(records().mutex);
+    auto record = records().windows.find(window);
+    if (record != records().windows.end())
+        record->second.pointer = point;
+}
+
+void forgetPointer(int window) {
+    std::lock_guard lock(records().mutex);
+    auto record = records().windows.find(window);
+    if (record != records().windows.end())
+        record->second.pointer = ClientPoint{};
+}
+
+void reportClick(QWidget* view, QEvent* event) {
+    int control = view->property(kControlProperty).toInt();
+    int window = windowIdOf(view);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    EventKind kind = EventKind::None;
+    if (mouse->button() == Qt::LeftButton) {
+        if (event->type() == QEvent::MouseButtonPress)
+            kind = EventKind::LeftClick;
+        else if (event->type() == QEvent::MouseButtonDblClick)
+            kind = EventKind::LeftDoubleClick;
+    } else if (mouse->button() == Qt::RightButton) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            kind = EventKind::RightDoubleClick;
+            view->setProperty(kSkipRightRelease, true);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            if (view->property(kSkipRightRelease).toBool())
+                view->setProperty(kSkipRightRelease, false);
+            else
+                kind = EventKind::RightClick;
+        }
+    }
+    if (kind != EventKind::None)
+        pushEvent(Event{kind, window, control, 0, 0});
+}
+
+void windowChanged(QWidget* top, QEvent* event) {
+    int window = top->property(kWindowProperty).toInt();
+    const QRect inner = top->geometry();
+    {
+        std::lock_guard lock(records().mutex);
+        auto record = records().windows.find(window);
+        if (record == records().windows.end())
+            return;
+        WindowRecord& w = record->second;
+        w.geometry = Rect{inner.x(), inner.y(), inner.width(), inner.height()};
+        w.minimised = top->isMinimized();
+        if (event->type() == QEvent::Show)
+            w.shown = true;
+        if (event->type() == QEvent::Hide) {
+            w.shown = false;
+            w.pointer = ClientPoint{};
+        }
+    }
+    if (event->type() == QEvent::Resize) {
+        layoutWindow(window);
+        pushEvent(Event{EventKind::Resized, window, 0, inner.width(), inner.height()});
+    }
+}
+
+void controlMoved(QWidget* widget) {
+    int control = widget->property(kControlProperty).toInt();
+    QRect shape = widget->geometry();
+    std::lock_guard lock(records().mutex);
+    auto record = records().controls.find(control);
+    if (record == records().controls.end())
+        return;
+    if (record->second.kind == ControlKind::TabPage) {
+        // A page lies inside the panel's own stack; report it relative to the panel.
+        auto panel = widgets().controls.find(record->second.parent);
+        if (panel != widgets().controls.end() && !panel->second.isNull())
+            shape.moveTopLeft(widget->mapTo(panel->second.data(), QPoint(0, 0)));
+    }
+    record->second.geometry = Rect{shape.x(), shape.y(), shape.width(), shape.height()};
+}
+
+class Filter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                return takeShortcut(widget, static_cast<QKeyEvent*>(event));
+            case QEvent::MouseMove:
+                trackPointer(widget, static_cast<QMouseEvent*>(event));
+                return false;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+                trackPointer(widget, static_cast<QMouseEvent*>(event));
+                if (widget->property(kSkipRightRelease).isValid())
+                    reportClick(widget, event);
+                return false;
+            case QEvent::Leave:
+                if (widget->isWindow() && windowIdOf(widget) != 0)
+                    forgetPointer(windowIdOf(widget));
+                return false;
+            case QEvent::Close:
+                if (widget->isWindow() && windowIdOf(widget) != 0) {
+                    event->ignore();
+                    pushEvent(Event{EventKind::CloseRequested, windowIdOf(widget), 0, 0, 0});
+                    return true;
+                }
+                return false;
+            case QEvent::Resize:
+            case QEvent::Move:
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::WindowStateChange:
+                if (widget->isWindow() && windowIdOf(widget) != 0)
+                    windowChanged(widget, event);
+                else if (widget->property(kControlProperty).isValid() &&
+                         (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+                    controlMoved(widget);
+                return false;
+            default:
+                return false;
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> makeEventFilter() {
+    return std::make_unique<Filter>();
+}
+
+}  // namespace platform::qtui

@@ -1,0 +1,146 @@
+// Message boxes: from the GUI thread they run in place; from another thread only the
+// caller waits while the GUI loop goes on; the "do not show again" choice is kept.
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+#include "gui/qt_ui_fixture.h"
+
+namespace {
+
+using namespace qt_ui_testing;
+using platform::Event;
+using platform::EventKind;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::Rect;
+
+constexpr int kMain = 1;
+
+QMessageBox* openBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+// Presses a button of the next box that opens, from inside the GUI loop.
+void answerNextBox(QMessageBox::StandardButton button, bool tick = false) {
+    QTimer::singleShot(20, [button, tick] {
+        QMessageBox* box = openBox();
+        ASSERT_NE(box, nullptr);
+        if (tick && box->checkBox() != nullptr)
+            box->checkBox()->setChecked(true);
+        box->button(button)->click();
+    });
+}
+
+class QtMessagesTest : public QtUiTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(platform::openWindow(kMain, Rect{40, 40, 500, 400}, "Korvo", 0, 0));
+        platform::showWindow(kMain, true);
+        runLoop(20);
+    }
+};
+
+TEST_F(QtMessagesTest, BoxFromAWorkerBlocksOnlyTheWorker) {
+    std::atomic<int> answer{-1};
+    std::thread worker([&] {
+        answer =
+            platform::showMessageBox(kMain, "Error", "Login failed.\n\rWrong username or password.",
+                                     MessageIcon::Error, MessageButtons::Ok);
+    });
+    QMessageBox* box = nullptr;
+    for (int i = 0; i < 200 && box == nullptr; ++i) {
+        platform::waitEvent(10);
+        box = openBox();
+    }
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Error"));
+    EXPECT_EQ(box->text(), QStringLiteral("Login failed.\nWrong username or password."));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(answer.load(), -1);
+
+    // The loop still delivers while the box is open.
+    platform::postEvent(Event{EventKind::Command, kMain, 42, 0, 0});
+    EXPECT_EQ(nextEvent().id, 42);
+
+    box->button(QMessageBox::Ok)->click();
+    for (int i = 0; i < 200 && answer.load() == -1; ++i)
+        platform::waitEvent(10);
+    worker.join();
+    EXPECT_EQ(answer.load(), platform::kAnswerOk);
+}
+
+TEST_F(QtMessagesTest, BoxOnTheGuiThreadAnswersWithTheButtonPressed) {
+    answerNextBox(QMessageBox::Ok);
+    EXPECT_EQ(platform::showMessageBox(kMain, "Information", "Client and server",
+                                       MessageIcon::Information, MessageButtons::Ok),
+              platform::kAnswerOk);
+    answerNextBox(QMessageBox::Cancel);
+    EXPECT_EQ(platform::showMessageBox(0, "", "plain", MessageIcon::None, MessageButtons::OkCancel),
+              platform::kAnswerCancel);
+    answerNextBox(QMessageBox::No);
+    EXPECT_EQ(platform::showMessageBox(0, "?", "q", MessageIcon::Question, MessageButtons::YesNo),
+              platform::kAnswerNo);
+
+    // Closed by Escape: an OK box says OK, an OK/Cancel box says Cancel.
+    QTimer::singleShot(20, [] {
+        if (QMessageBox* box = openBox())
+            box->reject();
+    });
+    EXPECT_EQ(platform::showMessageBox(0, "x", "y", MessageIcon::None, MessageButtons::OkCancel),
+              platform::kAnswerCancel);
+}
+
+TEST_F(QtMessagesTest, NoticeOnceIsNotShownAfterTheBoxWasTicked) {
+    const std::string name = "{3F9C2B71-6D0A-4E58-B1C4-92A7E05D3C16}";
+    answerNextBox(QMessageBox::Ok, false);
+    EXPECT_EQ(
+        platform::showMessageBoxOnce(kMain, "Information", "Changes", MessageIcon::Information,
+                                     name, "Do not show this message again"),
+        platform::kAnswerOk);
+    answerNextBox(QMessageBox::Ok, true);  // shown again, and now ticked
+    EXPECT_EQ(
+        platform::showMessageBoxOnce(kMain, "Information", "Changes", MessageIcon::Information,
+                                     name, "Do not show this message again"),
+        platform::kAnswerOk);
+
+    bool shown = false;
+    QTimer::singleShot(20, [&shown] {
+        if (QMessageBox* box = openBox()) {
+            shown = true;
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    EXPECT_EQ(
+        platform::showMessageBoxOnce(kMain, "Information", "Changes", MessageIcon::Information,
+                                     name, "Do not show this message again"),
+        platform::kAnswerOk);
+    runLoop(40);
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(QtMessagesTest, ClosingTheOwnerReleasesAWaitingWorker) {
+    std::atomic<int> answer{-1};
+    std::thread worker([&] {
+        answer =
+            platform::showMessageBox(kMain, "Error", "x", MessageIcon::Error, MessageButtons::Ok);
+    });
+    for (int i = 0; i < 200 && openBox() == nullptr; ++i)
+        platform::waitEvent(10);
+    ASSERT_NE(openBox(), nullptr);
+    platform::closeWindow(kMain);
+    for (int i = 0; i < 200 && answer.load() == -1; ++i)
+        platform::waitEvent(10);
+    worker.join();
+    EXPECT_EQ(answer.load(), platform::kAnswerNone);
+}
+
+}  // namespace
