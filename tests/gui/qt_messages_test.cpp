@@ -144,3 +144,34 @@ TEST_F(QtMessagesTest, ClosingTheOwnerReleasesAWaitingWorker) {
 }
 
 }  // namespace
+
+namespace {
+
+class QtShutdownTest : public qt_ui_testing::QtUiTest {};
+
+TEST_F(QtShutdownTest, EndingTheUiReleasesWaitingCallersAndItCanStartAgain) {
+    using namespace qt_ui_testing;
+    ASSERT_TRUE(platform::openWindow(kMain, Rect{40, 40, 300, 200}, "Korvo", 0, 0));
+    std::atomic<int> answer{-1};
+    std::thread worker([&] {
+        answer = platform::showMessageBox(0, "Error", "x", MessageIcon::Error, MessageButtons::Ok);
+    });
+    for (int i = 0; i < 200 && openBox() == nullptr; ++i)
+        platform::waitEvent(10);
+    ASSERT_NE(openBox(), nullptr);
+    platform::shutdownUi();
+    worker.join();
+    EXPECT_EQ(answer.load(), platform::kAnswerNone);
+    EXPECT_FALSE(platform::uiAvailable());
+    EXPECT_FALSE(platform::windowExists(kMain));
+    // Without a UI every call is harmless and boxes answer at once.
+    platform::setControlText(10, "nobody");
+    EXPECT_EQ(platform::showMessageBox(0, "", "x", MessageIcon::None, MessageButtons::Ok),
+              platform::kAnswerNone);
+    EXPECT_EQ(platform::waitEvent(0).kind, EventKind::None);
+
+    ASSERT_TRUE(platform::initUi());
+    EXPECT_TRUE(platform::openWindow(kMain, Rect{40, 40, 300, 200}, "Korvo", 0, 0));
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -34,6 +35,9 @@ char* applicationArgv[] = {applicationName, nullptr};
 // Plain pointers on purpose: the application must not be destroyed by a static destructor
 // at process exit, after the parts of Qt it needs are gone. shutdownUi() ends it.
 QApplication* application = nullptr;
+// Other threads ask whether they are the GUI thread, so this one is atomic; it is only
+// compared, never followed.
+std::atomic<QThread*> guiThread{nullptr};
 QObject* eventFilter = nullptr;
 
 bool displayReachable() {
@@ -48,7 +52,8 @@ bool displayReachable() {
 }  // namespace
 
 bool onGuiThreadNow() {
-    return application != nullptr && QThread::currentThread() == application->thread();
+    QThread* gui = guiThread.load();
+    return gui != nullptr && QThread::currentThread() == gui;
 }
 
 void onGuiThread(std::function<void()> work) {
@@ -77,7 +82,8 @@ void pushEvent(const Event& event) {
         if (onGuiThreadNow())
             return;
         // Wakes a waitEvent that sleeps in the dispatcher.
-        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            application, [] {}, Qt::QueuedConnection);
     }
 }
 
@@ -110,6 +116,7 @@ bool initUi() {
     if (!displayReachable())
         return false;
     application = new QApplication(applicationArgc, applicationArgv);
+    guiThread = QThread::currentThread();
     // The program decides itself when it ends.
     QApplication::setQuitOnLastWindowClosed(false);
     eventFilter = makeEventFilter().release();
@@ -151,6 +158,7 @@ void shutdownUi() {
     application->removeEventFilter(eventFilter);
     delete eventFilter;
     eventFilter = nullptr;
+    guiThread = nullptr;
     delete application;
     application = nullptr;
 }
