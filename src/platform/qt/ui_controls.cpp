@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <limits>
+
 #include "platform/qt/ui_controls_internal.h"
 #include "platform/qt/ui_state.h"
 
@@ -79,6 +81,8 @@ QWidget* makeWidget(int window, int control, ControlKind kind, QWidget* parent) 
         case ControlKind::PasswordEdit:
         case ControlKind::DigitsEdit: {
             auto* edit = new QLineEdit(parent);
+            // No length limit: a long stored value must come back whole.
+            edit->setMaxLength(std::numeric_limits<int>::max());
             if (kind == ControlKind::PasswordEdit)
                 edit->setEchoMode(QLineEdit::Password);
             if (kind == ControlKind::DigitsEdit)
