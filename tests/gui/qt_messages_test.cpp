@@ -175,3 +175,29 @@ TEST_F(QtShutdownTest, EndingTheUiReleasesWaitingCallersAndItCanStartAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A fresh process each, as the application is made once per process.
+TEST(QtUiStartTest, UnreachableDisplayMeansNoUiInsteadOfAnAbort) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::unsetenv("QT_QPA_PLATFORM");
+            ::setenv("DISPLAY", ":65000", 1);
+            const bool started = platform::initUi();
+            const int answer = platform::showMessageBox(0, "", "x", platform::MessageIcon::None,
+                                                        platform::MessageButtons::Ok);
+            std::_Exit(!started && answer == platform::kAnswerNone ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            ::unsetenv("QT_QPA_PLATFORM");
+            ::unsetenv("DISPLAY");
+            std::_Exit(platform::initUi() ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/qt/ui_state.h"
@@ -40,13 +41,19 @@ QApplication* application = nullptr;
 std::atomic<QThread*> guiThread{nullptr};
 QObject* eventFilter = nullptr;
 
+bool nonEmpty(const char* value) {
+    return value != nullptr && *value != '\0';
+}
+
+// Qt ends the process when its display cannot be opened, so the display is tried first:
+// without one the program goes on without windows instead of dying.
 bool displayReachable() {
-    const char* platformName = std::getenv("QT_QPA_PLATFORM");
-    if (platformName != nullptr && *platformName != '\0')
-        return true;
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (display != nullptr && *display != '\0') || (wayland != nullptr && *wayland != '\0');
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    if (nonEmpty(chosen) && std::strncmp(chosen, "xcb", 3) != 0)
+        return true;  // a platform chosen on purpose (offscreen, wayland, ...)
+    if (!nonEmpty(std::getenv("DISPLAY")))
+        return false;
+    return x11DisplayOpens();
 }
 
 }  // namespace
