@@ -99,6 +99,7 @@ QWidget* makeWidget(int window, int control, ControlKind kind, QWidget* parent) 
             auto* box = new QCheckBox(parent);
             QObject::connect(box, &QCheckBox::clicked, [window, control, box] {
                 storeState(control, box->checkState() == Qt::Checked ? 1 : 0);
+                box->setTristate(false);  // a third state is the program's, never the user's
                 pushEvent(Event{EventKind::Command, window, control, 0, 0});
             });
             return box;
@@ -151,7 +152,7 @@ void applyImage(QLabel* view, const ControlRecord& record) {
         view->clear();
 }
 
-void applyContent(QWidget* widget, const ControlRecord& record, int control) {
+void applyContent(QWidget* widget, const ControlRecord& record) {
     const QString text = toDisplay(record.text);
     switch (record.kind) {
         case ControlKind::Frame:
@@ -208,7 +209,6 @@ void applyContent(QWidget* widget, const ControlRecord& record, int control) {
         case ControlKind::FlatFrame:
             break;
     }
-    (void)control;
 }
 
 }  // namespace
@@ -225,7 +225,7 @@ void applyControl(int control) {
             return;
         record = found->second;
     }
-    applyContent(widget, record, control);
+    applyContent(widget, record);
     if (record.kind != ControlKind::TabPage) {
         const QRect shape(record.geometry.x, record.geometry.y, record.geometry.width,
                           record.geometry.height);
