@@ -33,6 +33,10 @@ platform::Image solidImage(int width, int height, uint32_t pixel) {
     return image;
 }
 
+size_t fromDisplayLength(QWidget* edit) {
+    return static_cast<size_t>(qobject_cast<QLineEdit*>(edit)->text().size());
+}
+
 class QtControlsTest : public QtUiTest {
 protected:
     void SetUp() override {
@@ -294,6 +298,9 @@ TEST_F(QtControlsTest, EditKindsAndCheckBoxesBehaveAsTheirKind) {
     EXPECT_EQ(platform::controlText(50), "6000");
     EXPECT_EQ(qobject_cast<QLineEdit*>(controlWidget(51))->echoMode(), QLineEdit::Password);
     EXPECT_EQ(platform::controlText(51), "geheim");
+    const std::string longName(40000, 'x');  // longer than a line edit takes by default
+    platform::setControlText(51, longName);
+    EXPECT_EQ(fromDisplayLength(controlWidget(51)), longName.size());
 
     auto* box = qobject_cast<QCheckBox*>(controlWidget(52));
     ASSERT_NE(box, nullptr);

@@ -144,3 +144,60 @@ TEST_F(QtMessagesTest, ClosingTheOwnerReleasesAWaitingWorker) {
 }
 
 }  // namespace
+
+namespace {
+
+class QtShutdownTest : public qt_ui_testing::QtUiTest {};
+
+TEST_F(QtShutdownTest, EndingTheUiReleasesWaitingCallersAndItCanStartAgain) {
+    using namespace qt_ui_testing;
+    ASSERT_TRUE(platform::openWindow(kMain, Rect{40, 40, 300, 200}, "Korvo", 0, 0));
+    std::atomic<int> answer{-1};
+    std::thread worker([&] {
+        answer = platform::showMessageBox(0, "Error", "x", MessageIcon::Error, MessageButtons::Ok);
+    });
+    for (int i = 0; i < 200 && openBox() == nullptr; ++i)
+        platform::waitEvent(10);
+    ASSERT_NE(openBox(), nullptr);
+    platform::shutdownUi();
+    worker.join();
+    EXPECT_EQ(answer.load(), platform::kAnswerNone);
+    EXPECT_FALSE(platform::uiAvailable());
+    EXPECT_FALSE(platform::windowExists(kMain));
+    // Without a UI every call is harmless and boxes answer at once.
+    platform::setControlText(10, "nobody");
+    EXPECT_EQ(platform::showMessageBox(0, "", "x", MessageIcon::None, MessageButtons::Ok),
+              platform::kAnswerNone);
+    EXPECT_EQ(platform::waitEvent(0).kind, EventKind::None);
+
+    ASSERT_TRUE(platform::initUi());
+    EXPECT_TRUE(platform::openWindow(kMain, Rect{40, 40, 300, 200}, "Korvo", 0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// A fresh process each, as the application is made once per process.
+TEST(QtUiStartTest, UnreachableDisplayMeansNoUiInsteadOfAnAbort) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::unsetenv("QT_QPA_PLATFORM");
+            ::setenv("DISPLAY", ":65000", 1);
+            const bool started = platform::initUi();
+            const int answer = platform::showMessageBox(0, "", "x", platform::MessageIcon::None,
+                                                        platform::MessageButtons::Ok);
+            std::_Exit(!started && answer == platform::kAnswerNone ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            ::unsetenv("QT_QPA_PLATFORM");
+            ::unsetenv("DISPLAY");
+            std::_Exit(platform::initUi() ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -17,13 +17,6 @@ namespace {
 
 using testing_support::TempDir;
 
-// Other tests of this program leave threads behind; a forked child must not inherit them
-// half-way through something.
-const bool threadsafeDeathTests = [] {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    return true;
-}();
-
 // The lock lives as long as the process, so each check runs in a child of its own.
 void inChild(const std::function<void()>& check) {
     EXPECT_EXIT(

@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/qt/ui_state.h"
@@ -34,21 +36,31 @@ char* applicationArgv[] = {applicationName, nullptr};
 // Plain pointers on purpose: the application must not be destroyed by a static destructor
 // at process exit, after the parts of Qt it needs are gone. shutdownUi() ends it.
 QApplication* application = nullptr;
+// Other threads ask whether they are the GUI thread, so this one is atomic; it is only
+// compared, never followed.
+std::atomic<QThread*> guiThread{nullptr};
 QObject* eventFilter = nullptr;
 
+bool nonEmpty(const char* value) {
+    return value != nullptr && *value != '\0';
+}
+
+// Qt ends the process when its display cannot be opened, so the display is tried first:
+// without one the program goes on without windows instead of dying.
 bool displayReachable() {
-    const char* platformName = std::getenv("QT_QPA_PLATFORM");
-    if (platformName != nullptr && *platformName != '\0')
-        return true;
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (display != nullptr && *display != '\0') || (wayland != nullptr && *wayland != '\0');
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    if (nonEmpty(chosen) && std::strncmp(chosen, "xcb", 3) != 0)
+        return true;  // a platform chosen on purpose (offscreen, wayland, ...)
+    if (!nonEmpty(std::getenv("DISPLAY")))
+        return false;
+    return x11DisplayOpens();
 }
 
 }  // namespace
 
 bool onGuiThreadNow() {
-    return application != nullptr && QThread::currentThread() == application->thread();
+    QThread* gui = guiThread.load();
+    return gui != nullptr && QThread::currentThread() == gui;
 }
 
 void onGuiThread(std::function<void()> work) {
@@ -77,7 +89,8 @@ void pushEvent(const Event& event) {
         if (onGuiThreadNow())
             return;
         // Wakes a waitEvent that sleeps in the dispatcher.
-        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            application, [] {}, Qt::QueuedConnection);
     }
 }
 
@@ -110,6 +123,7 @@ bool initUi() {
     if (!displayReachable())
         return false;
     application = new QApplication(applicationArgc, applicationArgv);
+    guiThread = QThread::currentThread();
     // The program decides itself when it ends.
     QApplication::setQuitOnLastWindowClosed(false);
     eventFilter = makeEventFilter().release();
@@ -151,6 +165,7 @@ void shutdownUi() {
     application->removeEventFilter(eventFilter);
     delete eventFilter;
     eventFilter = nullptr;
+    guiThread = nullptr;
     delete application;
     application = nullptr;
 }

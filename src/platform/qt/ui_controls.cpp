@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <limits>
+
 #include "platform/qt/ui_controls_internal.h"
 #include "platform/qt/ui_state.h"
 
@@ -79,6 +81,8 @@ QWidget* makeWidget(int window, int control, ControlKind kind, QWidget* parent) 
         case ControlKind::PasswordEdit:
         case ControlKind::DigitsEdit: {
             auto* edit = new QLineEdit(parent);
+            // No length limit: a long stored value must come back whole.
+            edit->setMaxLength(std::numeric_limits<int>::max());
             if (kind == ControlKind::PasswordEdit)
                 edit->setEchoMode(QLineEdit::Password);
             if (kind == ControlKind::DigitsEdit)
@@ -95,6 +99,7 @@ QWidget* makeWidget(int window, int control, ControlKind kind, QWidget* parent) 
             auto* box = new QCheckBox(parent);
             QObject::connect(box, &QCheckBox::clicked, [window, control, box] {
                 storeState(control, box->checkState() == Qt::Checked ? 1 : 0);
+                box->setTristate(false);  // a third state is the program's, never the user's
                 pushEvent(Event{EventKind::Command, window, control, 0, 0});
             });
             return box;
@@ -147,7 +152,7 @@ void applyImage(QLabel* view, const ControlRecord& record) {
         view->clear();
 }
 
-void applyContent(QWidget* widget, const ControlRecord& record, int control) {
+void applyContent(QWidget* widget, const ControlRecord& record) {
     const QString text = toDisplay(record.text);
     switch (record.kind) {
         case ControlKind::Frame:
@@ -204,7 +209,6 @@ void applyContent(QWidget* widget, const ControlRecord& record, int control) {
         case ControlKind::FlatFrame:
             break;
     }
-    (void)control;
 }
 
 }  // namespace
@@ -221,7 +225,7 @@ void applyControl(int control) {
             return;
         record = found->second;
     }
-    applyContent(widget, record, control);
+    applyContent(widget, record);
     if (record.kind != ControlKind::TabPage) {
         const QRect shape(record.geometry.x, record.geometry.y, record.geometry.width,
                           record.geometry.height);
