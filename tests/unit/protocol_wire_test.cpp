@@ -99,22 +99,6 @@ TEST(WireReplies, ChecksumAndFileHeaderAreLittleEndian) {
     EXPECT_FALSE(startsWithFileMagic(reinterpret_cast<const uint8_t*>("QZMGSFLx"), 8));
 }
 
-TEST(WireReplies, TagsAndTheBytesThatFollow) {
-    EXPECT_EQ(decodeReplyTag(0x01), ReplyKind::FrameChunk);
-    EXPECT_EQ(decodeReplyTag(0x02), ReplyKind::LoginResult);
-    EXPECT_EQ(decodeReplyTag(0x03), ReplyKind::ReadyAck);
-    EXPECT_EQ(decodeReplyTag(0x04), ReplyKind::Checksum);
-    EXPECT_EQ(decodeReplyTag('a'), ReplyKind::AliveEcho);
-    EXPECT_EQ(decodeReplyTag(0x00), ReplyKind::Unknown);
-    EXPECT_EQ(decodeReplyTag(0xFF), ReplyKind::Unknown);
-    EXPECT_EQ(replyBodyLength(ReplyKind::FrameChunk), 1023u);
-    EXPECT_EQ(replyBodyLength(ReplyKind::LoginResult), 1u);
-    EXPECT_EQ(replyBodyLength(ReplyKind::ReadyAck), 0u);
-    EXPECT_EQ(replyBodyLength(ReplyKind::Checksum), 4u);
-    EXPECT_EQ(replyBodyLength(ReplyKind::AliveEcho), 4u);
-    EXPECT_EQ(replyBodyLength(ReplyKind::Unknown), 0u);
-}
-
 // The split as the sender's loop states it: while s < n - 1023, 1023 bytes; then the rest.
 std::vector<size_t> splitByLoop(size_t n) {
     std::vector<size_t> lengths;
