@@ -3,6 +3,7 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
 .PHONY: all deps configure build run test sanitize bench fuzz format format-check clean

@@ -12,24 +12,6 @@ namespace {
 
 class CursorTest : public testing_support::DisplayTest {
 protected:
-    // An 8 by 8 cursor: left half foreground (red), right half background (blue),
-    // bottom row transparent; hotspot (3, 5).
-    Cursor makeTestCursor() {
-        static const char sourceBits[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F};
-        static const char maskBits[8] = {'\xFF', '\xFF', '\xFF', '\xFF',
-                                         '\xFF', '\xFF', '\xFF', 0x00};
-        Pixmap source = XCreateBitmapFromData(display_, root_, sourceBits, 8, 8);
-        Pixmap mask = XCreateBitmapFromData(display_, root_, maskBits, 8, 8);
-        XColor foreground{};
-        foreground.red = 0xFFFF;
-        XColor background{};
-        background.blue = 0xFFFF;
-        Cursor cursor = XCreatePixmapCursor(display_, source, mask, &foreground, &background, 3, 5);
-        XFreePixmap(display_, source);
-        XFreePixmap(display_, mask);
-        return cursor;
-    }
-
     void warpTo(int x, int y) {
         XWarpPointer(display_, None, root_, 0, 0, 0, 0, x, y);
         XSync(display_, False);
@@ -55,7 +37,7 @@ TEST_F(CursorTest, PositionIsReadOnThePrimaryScreenOnly) {
 TEST_F(CursorTest, ShapeAndHotspotAreTheWindowsCursor) {
     ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window window = openWindow(100, 100, 200, 200);
-    Cursor cursor = makeTestCursor();
+    Cursor cursor = makeCursor(3, 5);
     XDefineCursor(display_, window, cursor);
     warpTo(150, 120);
 
@@ -77,7 +59,7 @@ TEST_F(CursorTest, ShapeChangesWithTheWindowUnderThePointer) {
     ASSERT_NO_FATAL_FAILURE(startDisplay("800x600x24"));
     Window own = openWindow(0, 0, 100, 100);
     Window text = openWindow(200, 0, 100, 100);
-    XDefineCursor(display_, own, makeTestCursor());
+    XDefineCursor(display_, own, makeCursor(3, 5));
     XDefineCursor(display_, text, XCreateFontCursor(display_, XC_xterm));
 
     warpTo(250, 50);

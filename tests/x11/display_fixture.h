@@ -56,6 +56,25 @@ protected:
         return window;
     }
 
+    // An 8 by 8 cursor: left half foreground (red), right half background (blue), bottom
+    // row transparent; the hotspot as given.
+    Cursor makeCursor(unsigned hotspotX, unsigned hotspotY) {
+        static const char sourceBits[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F};
+        static const char maskBits[8] = {'\xFF', '\xFF', '\xFF', '\xFF',
+                                         '\xFF', '\xFF', '\xFF', 0x00};
+        Pixmap source = XCreateBitmapFromData(display_, root_, sourceBits, 8, 8);
+        Pixmap mask = XCreateBitmapFromData(display_, root_, maskBits, 8, 8);
+        XColor red{};
+        red.red = 0xFFFF;
+        XColor blue{};
+        blue.blue = 0xFFFF;
+        Cursor cursor =
+            XCreatePixmapCursor(display_, source, mask, &red, &blue, hotspotX, hotspotY);
+        XFreePixmap(display_, source);
+        XFreePixmap(display_, mask);
+        return cursor;
+    }
+
     // Waits a bounded time for an event of the window matching `mask`.
     bool nextEvent(Window window, long mask, XEvent& event, int timeoutMs = 2000) {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

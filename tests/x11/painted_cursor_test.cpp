@@ -28,24 +28,6 @@ protected:
         DisplayTest::TearDown();
     }
 
-    // An 8 by 8 cursor: left half red, right half blue, bottom row transparent.
-    Cursor makeCursor(unsigned hotspotX, unsigned hotspotY) {
-        static const char sourceBits[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F};
-        static const char maskBits[8] = {'\xFF', '\xFF', '\xFF', '\xFF',
-                                         '\xFF', '\xFF', '\xFF', 0x00};
-        Pixmap source = XCreateBitmapFromData(display_, root_, sourceBits, 8, 8);
-        Pixmap mask = XCreateBitmapFromData(display_, root_, maskBits, 8, 8);
-        XColor red{};
-        red.red = 0xFFFF;
-        XColor blue{};
-        blue.blue = 0xFFFF;
-        Cursor cursor =
-            XCreatePixmapCursor(display_, source, mask, &red, &blue, hotspotX, hotspotY);
-        XFreePixmap(display_, source);
-        XFreePixmap(display_, mask);
-        return cursor;
-    }
-
     void pointAt(Cursor cursor, int x, int y) {
         XDefineCursor(display_, window_, cursor);
         XWarpPointer(display_, None, root_, 0, 0, 0, 0, x, y);

@@ -148,20 +148,29 @@ void showPopupMenu(int menu) {
     });
 }
 
+namespace {
+
+// The window's toolbar, made on first use (it may well begin with a separator).
+void ensureToolBar(WindowWidgets& parts) {
+    if (parts.toolBar)
+        return;
+    parts.toolBar = new QToolBar(parts.client);
+    parts.toolBar->setIconSize(QSize(kIconSize, kIconSize));
+    parts.toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    parts.toolBar->setMovable(false);
+    parts.toolBar->setFloatable(false);
+    parts.toolBar->show();
+}
+
+}  // namespace
+
 void addToolButton(int window, int command, const Image* image, const std::string& tooltip) {
     if (!onGuiThreadNow())
         return;
     WindowWidgets* parts = windowOf(window);
     if (parts == nullptr)
         return;
-    if (!parts->toolBar) {
-        parts->toolBar = new QToolBar(parts->client);
-        parts->toolBar->setIconSize(QSize(kIconSize, kIconSize));
-        parts->toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        parts->toolBar->setMovable(false);
-        parts->toolBar->setFloatable(false);
-        parts->toolBar->show();
-    }
+    ensureToolBar(*parts);
     QAction* action = parts->toolBar->addAction(iconOf(image), QString());
     action->setToolTip(toDisplay(tooltip));
     QObject::connect(action, &QAction::triggered, [window, command] {
@@ -176,14 +185,7 @@ void addToolSeparator(int window) {
     WindowWidgets* parts = windowOf(window);
     if (parts == nullptr)
         return;
-    if (!parts->toolBar) {
-        // A toolbar may well begin with a separator.
-        parts->toolBar = new QToolBar(parts->client);
-        parts->toolBar->setIconSize(QSize(kIconSize, kIconSize));
-        parts->toolBar->setMovable(false);
-        parts->toolBar->setFloatable(false);
-        parts->toolBar->show();
-    }
+    ensureToolBar(*parts);
     parts->toolBar->addSeparator();
     layoutWindow(window);
 }
