@@ -22,6 +22,16 @@ bool sendMemoryFrame(int connection, size_t frameLength) {
     if (frameLength == 0 || frameLength > kLargestChunkedFrame)
         return false;
 
+    // The client knows a frame has ended only by a chunk shorter than 1023 bytes, so a
+    // frame that fills its last chunk exactly would be lost and spoil the next one. One
+    // zero byte after the JPEG's end marker gives it that short chunk; decoders stop at
+    // the marker, and the checksum covers the byte like any other.
+    static_assert(kLargestChunkedFrame % kChunkPayload != 0, "padding must stay in bounds");
+    if (frameLength % kChunkPayload == 0) {
+        frameBuffer[frameLength] = 0;
+        ++frameLength;
+    }
+
     lastFrameCrc.store(crc32(frameBuffer, frameLength));
     platform::sleepMs(shortTickMs);
 

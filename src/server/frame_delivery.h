@@ -21,7 +21,8 @@ inline constexpr size_t kLargestChunkedFrame = kTailStagingOffset;
 
 size_t stagingOffsetFor(size_t frameLength);
 
-// Memory route: the n bytes at the start of frameBuffer. Sets lastFrameCrc, pauses
+// Memory route: the n bytes at the start of frameBuffer, with one zero byte added when
+// n is a multiple of 1023 so that the last chunk is short. Sets lastFrameCrc, pauses
 // shortTickMs, then sends the chunks, one send each. A frame of no bytes, or one too
 // long to have been encoded into frameBuffer, sends nothing and leaves lastFrameCrc.
 // False when nothing (or not everything) went out.

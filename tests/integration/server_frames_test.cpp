@@ -31,9 +31,16 @@ protected:
             korvo::frameBuffer[i] = static_cast<uint8_t>((i * 7 + i / 251) & 0xFF);
     }
 
-    // The stream the split prescribes: 0x01 and up to 1023 frame bytes per chunk.
-    static std::string expectedChunks(size_t length) {
+    // A frame that would end with a full chunk goes out with one zero byte more.
+    static size_t sentLength(size_t length) { return length % 1023 == 0 ? length + 1 : length; }
+
+    // The stream the split prescribes: 0x01 and up to 1023 frame bytes per chunk, the
+    // last chunk always shorter than 1023.
+    static std::string expectedChunks(size_t frameLength) {
         std::string stream;
+        const size_t length = sentLength(frameLength);
+        if (length != frameLength)
+            korvo::frameBuffer[frameLength] = 0;
         const char* frame = reinterpret_cast<const char*>(korvo::frameBuffer);
         for (size_t s = 0; s < length; s += 1023) {
             stream.push_back('\x01');
@@ -64,25 +71,26 @@ TEST_F(FrameRouteTest, ChunkStreamIsExactForEdgeSizes) {
         std::string received;
         ASSERT_TRUE(sendFrameWhileReading(length, received, expected.size())) << length;
         EXPECT_EQ(received, expected) << length;
-        EXPECT_EQ(korvo::lastFrameCrc, korvo::crc32(korvo::frameBuffer, length));
+        EXPECT_EQ(korvo::lastFrameCrc, korvo::crc32(korvo::frameBuffer, sentLength(length)));
         EXPECT_EQ(korvo::frameBuffer[korvo::kStagingOffset], 0);
         EXPECT_TRUE(client_->silentFor(20)) << length;
     }
-    // 3000 bytes: chunks of 1023, 1023 and 954 payload bytes.
-    std::string stream = expectedChunks(3000);
-    EXPECT_EQ(stream.size(), 1024u + 1024u + 955u);
+    // 3000 bytes: chunks of 1023, 1023 and 954 payload bytes; 2046 bytes: 1023, 1023, 1.
+    EXPECT_EQ(expectedChunks(3000).size(), 1024u + 1024u + 955u);
+    EXPECT_EQ(expectedChunks(2046).size(), 1024u + 1024u + 2u);
+    EXPECT_EQ(expectedChunks(2046).back(), '\0');
 }
 
 TEST_F(FrameRouteTest, FramesBeyondTheMidpointAreNotOverwrittenByTheStaging) {
-    for (size_t length :
-         {size_t{1000000}, size_t{1000001}, size_t{1500000}, korvo::kLargestChunkedFrame}) {
+    for (size_t length : {size_t{1000000}, size_t{1000001}, size_t{1500000}, size_t{1023 * 1954},
+                          korvo::kLargestChunkedFrame}) {
         fillFrame(length);
         std::string expected = expectedChunks(length);
         std::string received;
         ASSERT_TRUE(sendFrameWhileReading(length, received, expected.size())) << length;
         ASSERT_EQ(received.size(), expected.size()) << length;
         EXPECT_TRUE(received == expected) << length;
-        EXPECT_EQ(korvo::lastFrameCrc, korvo::crc32(korvo::frameBuffer, length));
+        EXPECT_EQ(korvo::lastFrameCrc, korvo::crc32(korvo::frameBuffer, sentLength(length)));
     }
 }
 
