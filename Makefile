@@ -38,8 +38,9 @@ bench: build
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
-	@mkdir -p build-fuzz/corpus/settings_document
+	@mkdir -p build-fuzz/corpus/settings_document build-fuzz/corpus/server_request
 	@build-fuzz/fuzz/fuzz_settings_document -max_total_time=60 build-fuzz/corpus/settings_document fuzz/corpus/settings_document
+	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
