@@ -13,6 +13,7 @@
 #include "protocol/wire.h"
 #include "server/client_table.h"
 #include "server/frame_delivery.h"
+#include "settings/latin1.h"
 #include "settings/settings.h"
 
 namespace korvo {
@@ -27,19 +28,6 @@ namespace {
 constexpr size_t kLoginAreaOffset = 1000;
 constexpr size_t kLoginAreaLength = 512;
 constexpr size_t kChecksumReplyOffset = 1600;
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
-}
 
 std::string upperHex(std::string text) {
     for (char& c : text)
@@ -142,7 +130,7 @@ bool credentialsMatch(std::string_view username, std::string_view password) {
     std::string received = upperHex(sha1Hex(password));
     std::string expected = upperHex(sha1Hex(settings.serverPassword));
     bool passwordMatches = equalInConstantTime(received, expected);
-    return equalIgnoringAsciiCase(username, settings.serverUser) && passwordMatches;
+    return equalsIgnoringAsciiCase(username, settings.serverUser) && passwordMatches;
 }
 
 void serveFrame(int connection) {
