@@ -163,6 +163,10 @@ NetEvent pollServer(int server, int servedLast) {
 
     int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) {
+        // Replies are small sends that the client waits for (a tag, a result byte, the
+        // last chunk of a frame): they go out at once instead of waiting for an ACK.
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         SocketEntry entry;
         entry.fd = fd;
         entry.server = server;
@@ -257,6 +261,9 @@ int openConnection(const std::string& host, int64_t port) {
         ::close(fd);
         return 0;
     }
+    // The request cycle is small sends in a row ("event", then "imag2"): no waiting for ACKs.
+    int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     SocketEntry entry;
     entry.fd = fd;
     entry.blocking = true;
