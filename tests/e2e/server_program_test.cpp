@@ -105,6 +105,21 @@ protected:
         return false;
     }
 
+    // Waits a bounded time for the pointer to stand at (x, y), as X reports it.
+    bool pointerReaches(int x, int y) {
+        for (int i = 0; i < 200; ++i) {
+            Window root = 0, child = 0;
+            int rootX = -1, rootY = -1, windowX = 0, windowY = 0;
+            unsigned mask = 0;
+            XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY,
+                          &windowX, &windowY, &mask);
+            if (rootX == x && rootY == y)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
     // The program needs a moment to start its server: try for a bounded time.
     std::unique_ptr<testing_support::RawClient> connectAndLogIn() {
         for (int attempt = 0; attempt < 200; ++attempt) {
@@ -182,6 +197,7 @@ TEST_F(ServerProgramTest, FramesShowTheDisplayAndEventsTypeIntoIt) {
     pointer.pointerX = 1000;  // 1/10000 of the width: x = 102, left of the program's window
     pointer.pointerY = 800;   // y = 61
     sendEvent(*client, pointer);
+    EXPECT_TRUE(pointerReaches(102, 61)) << "1000 x 1024 / 10000 and 800 x 768 / 10000";
     // A space travels as the Space key: a character event holding only a space is
     // trimmed to nothing by the server.
     for (char c : "echo Typed 42 > " + output) {
