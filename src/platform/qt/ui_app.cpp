@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QMessageLogContext>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -122,6 +123,9 @@ bool initUi() {
         return true;
     if (!displayReachable())
         return false;
+    // The program has no console output: Qt's own warnings (a missing XDG_RUNTIME_DIR,
+    // a font it cannot find) are dropped too.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     application = new QApplication(applicationArgc, applicationArgv);
     guiThread = QThread::currentThread();
     // The program decides itself when it ends.
