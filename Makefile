@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize bench fuzz format format-check clean
+.PHONY: all deps configure build run test sanitize tsan bench fuzz format format-check clean
 
 all: build
 
@@ -31,6 +31,17 @@ sanitize: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
+# The threaded tests (server thread, GUI loop and role threads, thread and semaphore
+# primitives) under ThreadSanitizer.
+TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON \
+		-DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	@for t in $(TSAN_TESTS); do \
+		TSAN_OPTIONS=halt_on_error=1 $$(find build-tsan/tests -type f -name "$$t") --gtest_brief=1 || exit 1; \
+	done
+
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
@@ -49,4 +60,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
 clean:
-	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-tsan

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 
@@ -107,16 +108,19 @@ TEST(TempFramePathTest, AProcessEndedFromOutsideLeavesNoDirectoryEither) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path).parent_path()));
 }
 
-platform::ThreadHandle faultingThread = nullptr;
+// Published before the thread faults, so that the report can name it.
+std::atomic<platform::ThreadHandle> faultingThread{nullptr};
 
 void faultNow() {
+    for (int i = 0; i < 5000 && faultingThread.load() == nullptr; ++i)
+        platform::sleepMs(1);
     ::raise(SIGSEGV);
 }
 
 void onFaultReport() {
     // Ordinary context: the handler may use the platform freely.
     platform::sleepMs(10);
-    platform::endProcess(platform::faultHappenedOn(faultingThread) ? 7 : 8);
+    platform::endProcess(platform::faultHappenedOn(faultingThread.load()) ? 7 : 8);
 }
 
 TEST(FaultHandlerTest, AFaultInAnyThreadRunsTheHandlerWhichEndsTheProcess) {
