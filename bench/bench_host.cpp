@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "bare_jpeg.h"
 #include "host/frame_capture.h"
 #include "host/frame_encoding.h"
 #include "platform/fake/fake_host.h"
@@ -108,29 +107,10 @@ BENCHMARK(BM_EncodeViaPipeOnly)->Unit(benchmark::kMillisecond);
 // libjpeg-turbo alone: same pixels, quality 50, BGRX input, into memory.
 void BM_BareLibjpegTurboEncode(benchmark::State& state) {
     std::vector<uint8_t> pixels = desktopPicture();
-    unsigned long size = 0;
+    size_t size = 0;
     for (auto _ : state) {
-        jpeg_compress_struct cinfo{};
-        jpeg_error_mgr errors{};
-        cinfo.err = jpeg_std_error(&errors);
-        jpeg_create_compress(&cinfo);
-        unsigned char* out = nullptr;
-        size = 0;
-        jpeg_mem_dest(&cinfo, &out, &size);
-        cinfo.image_width = kWidth;
-        cinfo.image_height = kHeight;
-        cinfo.input_components = 4;
-        cinfo.in_color_space = JCS_EXT_BGRX;
-        jpeg_set_defaults(&cinfo);
-        jpeg_set_quality(&cinfo, 50, FALSE);
-        jpeg_start_compress(&cinfo, TRUE);
-        while (cinfo.next_scanline < cinfo.image_height) {
-            JSAMPROW row = pixels.data() + static_cast<size_t>(cinfo.next_scanline) * kWidth * 4;
-            jpeg_write_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_compress(&cinfo);
-        jpeg_destroy_compress(&cinfo);
-        std::free(out);
+        size = bench_support::bareJpegEncode(pixels.data(), kWidth, kHeight,
+                                             static_cast<size_t>(kWidth) * 4, 50);
     }
     state.counters["jpeg_bytes"] = static_cast<double>(size);
 }

@@ -9,13 +9,13 @@
 #include "settings/settings.h"
 // (keep)
 #include <X11/Xlib.h>
-#include <jpeglib.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
+#include "bare_jpeg.h"
 #include "host/frame_capture.h"
 #include "platform/screen.h"
 #include "platform/x11/display_connection.h"
@@ -53,28 +53,7 @@ void showNoise(bool shown) {
 
 // Quality 50 from BGRX rows into memory, libjpeg's defaults otherwise.
 size_t encodeJpeg(const platform::PixelView& view) {
-    jpeg_compress_struct compressor{};
-    jpeg_error_mgr errors{};
-    compressor.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compressor);
-    unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&compressor, &output, &size);
-    compressor.image_width = static_cast<JDIMENSION>(view.width);
-    compressor.image_height = static_cast<JDIMENSION>(view.height);
-    compressor.input_components = 4;
-    compressor.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, 50, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-    while (compressor.next_scanline < compressor.image_height) {
-        JSAMPROW row = view.pixels + compressor.next_scanline * view.stride;
-        jpeg_write_scanlines(&compressor, &row, 1);
-    }
-    jpeg_finish_compress(&compressor);
-    jpeg_destroy_compress(&compressor);
-    std::free(output);
-    return size;
+    return bench_support::bareJpegEncode(view.pixels, view.width, view.height, view.stride, 50);
 }
 
 void captureOnly(benchmark::State& state, bool noise) {

@@ -3,22 +3,20 @@
 #include <bit>
 #include <cstring>
 
+#include "protocol/wire.h"
+
 namespace korvo {
 namespace {
 
 constexpr size_t kButtonCount = 8;
 
+// Pointer values travel as little-endian IEEE 754 singles.
 void putFloat(uint8_t* at, float value) {
-    uint32_t bits = std::bit_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(bits >> (8 * i));
+    storeLittleEndian32(std::bit_cast<uint32_t>(value), at);
 }
 
 float getFloat(const uint8_t* at) {
-    uint32_t bits = 0;
-    for (int i = 0; i < 4; ++i)
-        bits |= static_cast<uint32_t>(at[i]) << (8 * i);
-    return std::bit_cast<float>(bits);
+    return std::bit_cast<float>(loadLittleEndian32(at));
 }
 
 void putButtons(uint8_t* at, const InputEvent& event) {
