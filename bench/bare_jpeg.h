@@ -1,5 +1,5 @@
 // The yardstick the frame encoder is measured against: libjpeg-turbo used the plain way,
-// BGRX rows into memory at a given quality, its defaults otherwise.
+// BGRX rows into memory at a given quality with the frame parameters, row by row.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
+#include "codec/libjpeg_setup.h"
 
 namespace bench_support {
 
@@ -21,12 +21,7 @@ inline size_t bareJpegEncode(const uint8_t* bgrx, int width, int height, size_t 
     unsigned char* output = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&compressor, &output, &size);
-    compressor.image_width = static_cast<JDIMENSION>(width);
-    compressor.image_height = static_cast<JDIMENSION>(height);
-    compressor.input_components = 4;
-    compressor.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, quality, FALSE);
+    korvo::setFrameParameters(compressor, width, height, 4, JCS_EXT_BGRX, quality);
     jpeg_start_compress(&compressor, TRUE);
     while (compressor.next_scanline < compressor.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(bgrx) + compressor.next_scanline * stride;

@@ -10,8 +10,8 @@
 #include "host/frame_capture.h"
 #include "host/frame_encoding.h"
 #include "platform/fake/fake_host.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 
 namespace {
 

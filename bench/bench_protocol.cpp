@@ -8,18 +8,18 @@
 #include <thread>
 #include <vector>
 
-#include "app/texts/texts.h"
-#include "host/input_event.h"
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
 #include "protocol/crc32.h"
-#include "protocol/process_state.h"
+#include "protocol/input_event.h"
 #include "protocol/sha1.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
 #include "server/request_handler.h"
 #include "server/server_thread.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
+#include "texts/texts.h"
 
 namespace {
 

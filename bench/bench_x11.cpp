@@ -5,8 +5,8 @@
 
 // The program's headers before Xlib's: its None macro would break StartMode::None.
 #include "host/frame_capture.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 // (keep)
 #include <X11/Xlib.h>
 
@@ -19,8 +19,8 @@
 #include "host/frame_capture.h"
 #include "platform/screen.h"
 #include "platform/x11/display_connection.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 #include "x11/screen_pixels.h"
 #include "x11/xvfb.h"
 

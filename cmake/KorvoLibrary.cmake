@@ -1,19 +1,14 @@
 # One static library per source folder, so that the dependencies between folders are
-# explicit. Every .cpp file of the folder belongs to it.
+# explicit. Every .cpp file of the folder belongs to it. Which folder may use which is
+# scripts/check-layering's table.
 #
-#   korvo_library(NAME <target> [PLATFORM_FREE] [DEPS <targets>...])
-#
-# PLATFORM_FREE libraries are checked by the layering test: they include no Qt, X11,
-# POSIX or Win32 header (see scripts/check-layering).
+#   korvo_library(NAME <target> [DEPS <targets>...])
 function(korvo_library)
-    cmake_parse_arguments(ARG "PLATFORM_FREE" "NAME" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "NAME" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
     add_library(${ARG_NAME} STATIC ${sources})
     target_include_directories(${ARG_NAME} PUBLIC "${PROJECT_SOURCE_DIR}/src")
     target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS})
-    if(ARG_PLATFORM_FREE)
-        set_property(GLOBAL APPEND PROPERTY KORVO_PLATFORM_FREE_DIRS "${CMAKE_CURRENT_SOURCE_DIR}")
-    endif()
 endfunction()
 
 # A GoogleTest executable registered with CTest.

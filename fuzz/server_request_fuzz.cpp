@@ -13,10 +13,10 @@
 
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
-#include "protocol/process_state.h"
 #include "server/client_table.h"
 #include "server/request_handler.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!connectPair(client, connection)) {
         if (client >= 0)
             ::close(client);
-        platform::closeConnection(connection);
+        platform::releaseConnection(connection);
         return 0;
     }
     if (size > 0 && ::send(client, data, size, MSG_NOSIGNAL) != static_cast<ssize_t>(size))
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         platform::fake::clearInjectedCalls();
     }
     ::close(client);
-    platform::closeConnection(connection);
+    platform::releaseConnection(connection);
     korvo::handleClientEvent(connection, korvo::ClientEventKind::Lost);
     if (korvo::clientSlotCount() != 0)
         std::abort();

@@ -6,13 +6,14 @@
 #include "app/messages.h"
 #include "app/role_commands.h"
 #include "app/roles/roles.h"
-#include "app/state/main_window_ids.h"
-#include "app/state/process_globals.h"
-#include "app/texts/texts.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "protocol/process_state.h"
+#include "protocol/input_event.h"
 #include "settings/settings.h"
+#include "state/main_window_ids.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
+#include "texts/texts.h"
 
 namespace korvo {
 
@@ -20,12 +21,6 @@ namespace {
 
 constexpr int kClientSettingsPage = 0;
 constexpr int kExitWaitTicks = 50;
-
-// Flag positions of the four clicks in the client's pending input.
-constexpr int kLeftClickFlag = 14;
-constexpr int kRightClickFlag = 15;
-constexpr int kLeftDoubleClickFlag = 16;
-constexpr int kRightDoubleClickFlag = 17;
 
 // Set when this thread has opened the help viewer.
 bool helpOpened = false;
@@ -118,9 +113,10 @@ void handleTray(int action) {
     }
 }
 
-void handleViewClick(const platform::Event& event, int flagPosition) {
+// The flag's position in the client's pending input.
+void handleViewClick(const platform::Event& event, size_t flagOffset) {
     if (event.id == mainControl::kView)
-        captureViewClick(flagPosition);
+        captureViewClick(static_cast<int>(flagOffset));
 }
 
 }  // namespace
@@ -135,16 +131,16 @@ bool handleEvent(const platform::Event& event) {
             handleTray(event.data);
             break;
         case EventKind::LeftClick:
-            handleViewClick(event, kLeftClickFlag);
+            handleViewClick(event, kLeftClickOffset);
             break;
         case EventKind::RightClick:
-            handleViewClick(event, kRightClickFlag);
+            handleViewClick(event, kRightClickOffset);
             break;
         case EventKind::LeftDoubleClick:
-            handleViewClick(event, kLeftDoubleClickFlag);
+            handleViewClick(event, kLeftDoubleClickOffset);
             break;
         case EventKind::RightDoubleClick:
-            handleViewClick(event, kRightDoubleClickFlag);
+            handleViewClick(event, kRightDoubleClickOffset);
             break;
         case EventKind::Shortcut:
             captureShortcut(event.data);

@@ -4,9 +4,9 @@
 
 #include "app/pictures.h"
 #include "app/shortcuts.h"
-#include "app/state/main_window_ids.h"
-#include "app/texts/texts.h"
 #include "platform/ui.h"
+#include "state/main_window_ids.h"
+#include "texts/texts.h"
 
 namespace korvo {
 

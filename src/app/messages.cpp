@@ -1,18 +1,10 @@
 #include "app/messages.h"
 
 #include "app/pictures.h"
-#include "app/texts/texts.h"
-#include "protocol/process_state.h"
-#include "settings/settings.h"
+#include "state/process_state.h"
+#include "texts/texts.h"
 
 namespace korvo {
-
-int showMessage(int owner, const std::string& title, const std::string& text,
-                platform::MessageIcon icon) {
-    if (settings.suppressMessages == 1)
-        return 0;
-    return platform::showMessageBox(owner, title, text, icon, platform::MessageButtons::Ok);
-}
 
 void showAlreadyRunning() {
     platform::showMessageBox(0, "", texts.alreadyRunning, platform::MessageIcon::None,

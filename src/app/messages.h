@@ -1,17 +1,13 @@
-// Message boxes, showing and hiding windows, and the tray icon.
+// The second-instance box, showing and hiding windows, and the tray icon. Every other
+// box goes through showMessage.
 #pragma once
 
 #include <string>
 
 #include "platform/ui.h"
+#include "state/message_box.h"
 
 namespace korvo {
-
-// An OK box with the error or information icon over `owner` (0 for none), from any
-// thread; blocks only its caller. Shows nothing and answers 0 when suppressMessages is
-// 1; otherwise answers the button pressed.
-int showMessage(int owner, const std::string& title, const std::string& text,
-                platform::MessageIcon icon);
 
 // The one box that is never silenced: another instance runs (OK, no icon, no title).
 void showAlreadyRunning();

@@ -8,13 +8,13 @@
 #include "app/pictures.h"
 #include "app/roles/roles.h"
 #include "app/startup.h"
-#include "app/state/process_globals.h"
-#include "app/texts/texts.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/ui.h"
-#include "protocol/process_state.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
+#include "texts/texts.h"
 
 namespace korvo {
 

@@ -4,13 +4,13 @@
 
 #include "app/messages.h"
 #include "app/roles/roles.h"
-#include "app/state/main_window_ids.h"
-#include "app/state/process_globals.h"
-#include "app/texts/texts.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/main_window_ids.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
+#include "texts/texts.h"
 
 namespace korvo {
 

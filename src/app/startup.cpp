@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/texts/texts.h"
 #include "platform/system.h"
 #include "settings/settings.h"
+#include "texts/texts.h"
 
 namespace korvo {
 

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "host/frame_encoding.h"
-#include "protocol/process_state.h"
+#include "state/process_state.h"
 
 namespace korvo {
 namespace {

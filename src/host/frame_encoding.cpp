@@ -1,173 +1,17 @@
 #include "host/frame_encoding.h"
 
-#include <algorithm>
-#include <csetjmp>
-#include <cstdio>
-
-// jpeglib.h needs FILE and size_t declared before it.
-#include <jerror.h>
-#include <jpeglib.h>
-
-#include "platform/files.h"
+#include "codec/jpeg_encode.h"
 #include "settings/settings.h"
 
 namespace korvo {
-namespace {
-
-// libjpeg reports through these: warnings (quality 1 and 2 warn about coarse tables)
-// are dropped, and a fatal error jumps back to encodeJpeg instead of ending the process.
-struct SilentErrors {
-    jpeg_error_mgr base;  // first, so that cinfo->err can be cast back
-    std::jmp_buf escape;
-};
-
-[[noreturn]] void leaveEncoder(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<SilentErrors*>(cinfo->err)->escape, 1);
-}
-
-void dropMessage(j_common_ptr) {}
-
-void dropWarning(j_common_ptr, int) {}
-
-// A destination that writes into a fixed block of memory and gives up, instead of
-// growing or wrapping, when the block is too small. libjpeg asks for more room as soon
-// as the block is full, even when the stream ends right there; the next bytes then go
-// to a spill area, and any byte in it means the stream did not fit.
-struct BoundedDestination {
-    jpeg_destination_mgr base;  // first, so that cinfo->dest can be cast back
-    uint8_t* start;
-    size_t capacity;
-    size_t written;
-    bool spilling;
-    bool overflowed;
-    JOCTET spill[256];
-};
-
-BoundedDestination& boundedDestination(j_compress_ptr cinfo) {
-    return *reinterpret_cast<BoundedDestination*>(cinfo->dest);
-}
-
-void startBlock(j_compress_ptr cinfo) {
-    BoundedDestination& destination = boundedDestination(cinfo);
-    destination.base.next_output_byte = destination.start;
-    destination.base.free_in_buffer = destination.capacity;
-    destination.written = 0;
-    destination.spilling = false;
-    destination.overflowed = false;
-}
-
-boolean blockFull(j_compress_ptr cinfo) {
-    BoundedDestination& destination = boundedDestination(cinfo);
-    if (destination.spilling) {
-        // Even the spill area is full: no need to encode the rest of a lost frame.
-        destination.overflowed = true;
-        cinfo->err->msg_code = JERR_BUFFER_SIZE;
-        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
-    }
-    destination.spilling = true;
-    destination.base.next_output_byte = destination.spill;
-    destination.base.free_in_buffer = sizeof destination.spill;
-    return TRUE;
-}
-
-void finishBlock(j_compress_ptr cinfo) {
-    BoundedDestination& destination = boundedDestination(cinfo);
-    if (!destination.spilling) {
-        destination.written = destination.capacity - destination.base.free_in_buffer;
-    } else if (destination.base.free_in_buffer == sizeof destination.spill) {
-        destination.written = destination.capacity;
-    } else {
-        // A half frame must never pass for a whole one.
-        destination.overflowed = true;
-    }
-}
-
-bool encodable(const platform::PixelView& image) {
-    return image.pixels != nullptr && image.width > 0 && image.height > 0 &&
-           image.width <= JPEG_MAX_DIMENSION && image.height <= JPEG_MAX_DIMENSION &&
-           image.stride >= static_cast<size_t>(image.width) * 4;
-}
-
-// Encodes with the frame parameters: defaults, quality ten times the setting, all tables
-// written. The BGRX rows go in as they are; libjpeg-turbo converts them exactly as it
-// would the same pixels given as RGB rows, so the stream is the same byte for byte.
-// Exactly one of file and memory is given. False when libjpeg failed.
-bool encodeJpeg(const platform::PixelView& image, std::FILE* file, BoundedDestination* memory) {
-    jpeg_compress_struct cinfo{};
-    SilentErrors errors{};
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = leaveEncoder;
-    errors.base.output_message = dropMessage;
-    errors.base.emit_message = dropWarning;
-    if (setjmp(errors.escape) != 0) {
-        jpeg_destroy_compress(&cinfo);
-        return false;
-    }
-    jpeg_create_compress(&cinfo);
-    if (file != nullptr) {
-        jpeg_stdio_dest(&cinfo, file);
-    } else {
-        memory->base.init_destination = startBlock;
-        memory->base.empty_output_buffer = blockFull;
-        memory->base.term_destination = finishBlock;
-        cinfo.dest = &memory->base;
-    }
-    cinfo.image_width = static_cast<JDIMENSION>(image.width);
-    cinfo.image_height = static_cast<JDIMENSION>(image.height);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, jpegQuality(settings.imageQuality), FALSE);
-    jpeg_start_compress(&cinfo, TRUE);
-
-    // Several rows per call only saves calls; the stream is the same as row by row.
-    constexpr JDIMENSION kRowsPerCall = 16;
-    JSAMPROW rows[kRowsPerCall];
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JDIMENSION count = std::min(kRowsPerCall, cinfo.image_height - cinfo.next_scanline);
-        for (JDIMENSION i = 0; i < count; ++i)
-            rows[i] = image.pixels + (cinfo.next_scanline + i) * image.stride;
-        jpeg_write_scanlines(&cinfo, rows, count);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return true;
-}
-
-}  // namespace
-
-int jpegQuality(int64_t imageQuality) {
-    return static_cast<int>(std::clamp<int64_t>(imageQuality, 0, 10)) * 10;
-}
 
 int encodeToFile(const platform::PixelView& image) {
-    if (!encodable(image))
-        return 0;
-    std::FILE* file = std::fopen(tempFramePath.c_str(), "wb");
-    if (file == nullptr)
-        return 0;
-    bool encoded = encodeJpeg(image, file, nullptr);
-    bool closed = std::fclose(file) == 0;
-    if (encoded && closed)
-        return 1;
-    // A cut-off file would be sent as if it were a frame.
-    platform::removeFile(tempFramePath);
-    return 0;
-}
-
-size_t encodeToMemory(const platform::PixelView& image, uint8_t* out, size_t capacity) {
-    if (!encodable(image) || out == nullptr || capacity == 0)
-        return 0;
-    BoundedDestination destination{};
-    destination.start = out;
-    destination.capacity = capacity;
-    if (!encodeJpeg(image, nullptr, &destination) || destination.overflowed)
-        return 0;
-    return destination.written;
+    return encodeJpegToFile(image, jpegQuality(settings.imageQuality), tempFramePath) ? 1 : 0;
 }
 
 size_t encodeViaPipe(const platform::PixelView& image) {
-    return encodeToMemory(image, frameBuffer, kEncodedFrameCapacity);
+    return encodeJpegToMemory(image, jpegQuality(settings.imageQuality), frameBuffer,
+                              kEncodedFrameCapacity);
 }
 
 }  // namespace korvo

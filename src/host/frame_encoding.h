@@ -1,12 +1,13 @@
-// Turning a captured frame into a JPEG stream, by the file route (tempFramePath) or the
-// memory route (straight into frameBuffer).
+// Turning a captured frame into a JPEG stream at the configured quality, by the file
+// route (tempFramePath) or the memory route (straight into frameBuffer).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/screen.h"
-#include "protocol/process_state.h"
+#include "protocol/wire.h"
+#include "state/process_state.h"
 
 namespace korvo {
 
@@ -14,17 +15,9 @@ namespace korvo {
 // so that the server can stage outgoing chunks there without touching unsent frame bytes.
 inline constexpr size_t kEncodedFrameCapacity = kFrameBufferSize - kChunkSize;
 
-// The libjpeg quality for the image quality setting: ten times the setting, clamped to
-// 0..10 first.
-int jpegQuality(int64_t imageQuality);
-
 // Encodes the frame into tempFramePath, creating or replacing the file. 1 on success;
 // 0 when the file cannot be written or the encoder fails (no file is left behind then).
 int encodeToFile(const platform::PixelView& image);
-
-// Encodes the frame into out, never writing more than capacity bytes. The number of
-// bytes written, or 0 when the stream does not fit or the encoder fails.
-size_t encodeToMemory(const platform::PixelView& image, uint8_t* out, size_t capacity);
 
 // The memory route (named after framesViaPipe, the flag that selects it): the stream
 // lands at the start of frameBuffer, at most kEncodedFrameCapacity bytes. Returns its

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/input_event.h"
 #include "platform/clock.h"
 #include "platform/inject.h"
-#include "protocol/process_state.h"
+#include "protocol/input_event.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 
 namespace korvo {
 

@@ -1,6 +1,7 @@
 // TCP over IPv4. A connection or a listening server is named by a handle greater than
 // zero that is never reused within the process, so a stale handle can only ever name a
-// closed socket (0 means none). Every send avoids SIGPIPE.
+// closed socket (0 means none). A send to a closed peer fails; it never ends the
+// process.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,7 @@ int openServer(int64_t port);
 // the system choose the port.
 int serverPort(int server);
 
-enum class NetEventKind { None, Connect, Data, File, Lost };
+enum class NetEventKind { None, Connect, Data, Lost };
 struct NetEvent {
     NetEventKind kind = NetEventKind::None;
     int connection = 0;
@@ -30,9 +31,9 @@ struct NetEvent {
 
 // One non-blocking look at the server: accepts one waiting connection (Connect);
 // otherwise peeks at the accepted connections in turn, starting with the one after
-// `servedLast` (0: from the first), and reports the first that has something: Data,
-// or File when the 8 pending bytes are the whole-file magic; a connection closed or
-// reset by the peer is closed, dropped and reported as Lost. None when nothing is found.
+// `servedLast` (0: from the first), and reports the first that has something: Data
+// when bytes wait to be read; a connection closed or reset by the peer is released and
+// reported as Lost. None when nothing is found.
 NetEvent pollServer(int server, int servedLast);
 
 // Makes every socket of the server fail from now on (its pending and future calls
@@ -41,7 +42,7 @@ void shutdownServer(int server);
 
 // Closes the listener and every connection accepted through it. Only the thread that
 // uses the server's connections may call it while that thread runs.
-void closeServer(int server);
+void releaseServer(int server);
 
 // --- connections ---------------------------------------------------------------------
 
@@ -50,7 +51,7 @@ void closeServer(int server);
 int openConnection(const std::string& host, int64_t port);
 
 // Closes the connection and forgets its handle; false when it named no open connection.
-bool closeConnection(int connection);
+bool releaseConnection(int connection);
 
 // True while the handle names an open connection.
 bool isConnectionOpen(int connection);
@@ -64,6 +65,10 @@ bool peerAddress(int connection, uint32_t& address);
 // came, waits at most `completeWithinMs` in all for the rest. Returns the count read
 // (0 on a closed or failed connection).
 size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs);
+
+// Copies up to `count` bytes that wait to be read without taking them and without
+// waiting; the count copied (0 when none or on failure).
+size_t peekBytes(int connection, uint8_t* buffer, size_t count);
 
 // Bytes that can be read now without waiting; 0 when none or on failure.
 size_t pendingBytes(int connection);

@@ -8,20 +8,20 @@
 
 namespace platform {
 
-// Claims the one-instance-per-desktop lock for this user and X display (a lock file in
-// $XDG_RUNTIME_DIR, else /tmp). The lock is held until the process ends. False only
-// when another process holds it; when the lock cannot be taken for any other reason
-// the program runs as if it were alone.
+// Claims the one-instance lock of this user's desktop session, held until the process
+// ends. False only when another process holds it; when the lock cannot be taken for any
+// other reason the program runs as if it were alone.
 bool claimSingleInstance();
 
-// Reserves the path of the temporary frame file: a fixed name inside a new private
-// directory (mode 0700) under $TMPDIR, else /tmp. The file itself is not created. The
-// directory is removed when the process ends through endProcess. Empty on failure.
+// Reserves the path of the temporary frame file in the user's temporary directory, at
+// a place no other user can plant a file or a link. The file itself is not created;
+// whatever was reserved is removed when the process ends through endProcess. Empty on
+// failure.
 std::string reserveTempFramePath();
 
-// Installs the handler for processor faults (SIGSEGV, SIGBUS, SIGFPE, SIGILL) in any
-// thread. The signal handler itself only notes the fault and parks the faulting thread;
-// a watcher thread then runs `handler` in ordinary context, where it may show a box,
+// Installs the handler for processor faults (bad memory access, arithmetic fault,
+// illegal instruction) in any thread. The faulting thread is parked; another thread
+// then runs `handler` in ordinary context, where it may show a box,
 // sleep and close things. The handler should end the process; should it not do so
 // within a bounded time, the process ends with exit code 0 anyway. False when the
 // handler cannot be installed.
@@ -31,8 +31,8 @@ bool installFaultHandler(void (*handler)());
 bool faultHappenedOn(ThreadHandle thread);
 
 // Ends the process at once with the exit code, from any thread, without running
-// destructors of other threads' objects. Removes the private temporary directory (and
-// the frame file in it) first.
+// destructors of other threads' objects. Removes what reserveTempFramePath reserved
+// first.
 [[noreturn]] void endProcess(int exitCode);
 
 }  // namespace platform

@@ -37,6 +37,10 @@ struct CursorImage {
     std::vector<uint32_t> argb;
 };
 
+// True when the desktop's display can be reached now, so that windows can be shown and
+// the screen captured. Opens and closes a connection of its own.
+bool displayReachable();
+
 // Size of the primary display, measured afresh at every call. False when there is none.
 bool primaryDisplaySize(Size& size);
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "protocol/process_state.h"
-
 namespace korvo {
 
 ClientKeyword decodeKeyword(const uint8_t* bytes, size_t count) {
@@ -108,37 +106,6 @@ ChunkSpan chunkSpan(size_t frameLength, size_t index) {
     if (offset >= frameLength)
         return ChunkSpan{frameLength, 0};
     return ChunkSpan{offset, std::min(kChunkPayload, frameLength - offset)};
-}
-
-ReplyKind decodeReplyTag(uint8_t tag) {
-    switch (tag) {
-        case kTagFrameChunk:
-            return ReplyKind::FrameChunk;
-        case kTagLoginResult:
-            return ReplyKind::LoginResult;
-        case kTagReady:
-            return ReplyKind::ReadyAck;
-        case kTagChecksum:
-            return ReplyKind::Checksum;
-        case kTagAliveEcho:
-            return ReplyKind::AliveEcho;
-        default:
-            return ReplyKind::Unknown;
-    }
-}
-
-size_t replyBodyLength(ReplyKind kind) {
-    switch (kind) {
-        case ReplyKind::FrameChunk:
-            return kChunkPayload;
-        case ReplyKind::LoginResult:
-            return 1;
-        case ReplyKind::Checksum:
-        case ReplyKind::AliveEcho:
-            return 4;
-        default:
-            return 0;
-    }
 }
 
 }  // namespace korvo

@@ -70,7 +70,7 @@ std::string decodeLoginField(const uint8_t* field, size_t width);
 // The two fields of a received login body (bytes missing from a short read are zero).
 LoginFields decodeLoginBody(const uint8_t* body);
 
-// The 25-byte event message: the keyword and the 20-byte body (fields: host/input_event.h).
+// The 25-byte event message: the keyword and the 20-byte body (fields: protocol/input_event.h).
 std::array<uint8_t, kEventMessageLength> encodeEventMessage(const uint8_t* body);
 
 // 0x04 and the CRC-32, little-endian.
@@ -86,6 +86,10 @@ bool startsWithFileMagic(const uint8_t* bytes, size_t count);
 // The announced size of a received header.
 uint32_t decodeFileSize(const uint8_t* header);
 
+// Transfer blocks of the chunked frame route: the tag and up to 1023 frame bytes.
+inline constexpr size_t kChunkSize = 1024;
+inline constexpr size_t kChunkPayload = kChunkSize - 1;
+
 // The chunk split of a frame of n bytes (n >= 1): every chunk but the last carries
 // 1023 payload bytes, the last the remaining 1 to 1023.
 struct ChunkSpan {
@@ -94,11 +98,5 @@ struct ChunkSpan {
 };
 size_t chunkCount(size_t frameLength);
 ChunkSpan chunkSpan(size_t frameLength, size_t index);
-
-// How the client takes a reply by its first byte.
-enum class ReplyKind { FrameChunk, LoginResult, ReadyAck, Checksum, AliveEcho, Unknown };
-ReplyKind decodeReplyTag(uint8_t tag);
-// Bytes the client reads after the tag (for a chunk: at most this many).
-size_t replyBodyLength(ReplyKind kind);
 
 }  // namespace korvo

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "protocol/process_state.h"
+#include "protocol/wire.h"
+#include "state/process_state.h"
 
 namespace korvo {
 

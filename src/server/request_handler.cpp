@@ -7,14 +7,14 @@
 #include "host/input_injection.h"
 #include "platform/clock.h"
 #include "platform/net.h"
-#include "protocol/network.h"
-#include "protocol/process_state.h"
 #include "protocol/sha1.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
 #include "server/frame_delivery.h"
 #include "settings/latin1.h"
 #include "settings/settings.h"
+#include "state/network.h"
+#include "state/process_state.h"
 
 namespace korvo {
 

@@ -1,15 +1,16 @@
 #include "server/server_thread.h"
 
-#include "app/texts/texts.h"
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/threads.h"
-#include "protocol/network.h"
-#include "protocol/process_state.h"
+#include "protocol/wire.h"
 #include "server/client_table.h"
 #include "server/request_handler.h"
 #include "server/server_view.h"
 #include "settings/settings.h"
+#include "state/network.h"
+#include "state/process_state.h"
+#include "texts/texts.h"
 
 namespace korvo {
 
@@ -18,11 +19,16 @@ std::atomic<int> listeningServer{0};
 
 namespace {
 
-void releaseServer() {
-    int server = listeningServer.exchange(0);
-    if (server != 0)
-        platform::closeServer(server);
-    serverOpen.store(0);
+// How long a new run waits for a terminated one that is still on its way out.
+constexpr int kPreviousRunWaitMs = 2000;
+
+// Releases this run's listener and every connection accepted through it. The global
+// handle is cleared only while it still names this run's listener.
+void releaseListener(int server) {
+    int expected = server;
+    if (listeningServer.compare_exchange_strong(expected, 0))
+        serverOpen.store(0);
+    platform::releaseServer(server);
 }
 
 int endRun(int result) {
@@ -34,10 +40,34 @@ void serverThreadEntry() {
     runServer();
 }
 
+// A client may not send a whole-file transfer: left unread it would be reported again
+// and again, so the connection is dropped and handled as lost.
+bool sendsAFile(int connection) {
+    uint8_t head[kFileHeaderLength];
+    size_t count = platform::peekBytes(connection, head, sizeof head);
+    return startsWithFileMagic(head, count);
+}
+
+bool previousRunHasLeft() {
+    for (int waited = 0; serverThreadActive.load() && waited < kPreviousRunWaitMs;
+         waited += shortTickMs)
+        platform::sleepMs(shortTickMs);
+    return !serverThreadActive.load();
+}
+
 }  // namespace
 
 platform::ThreadHandle startServerThread() {
-    return platform::startThread(serverThreadEntry);
+    // Two runs would share the work area, frameBuffer and the table.
+    if (!previousRunHasLeft()) {
+        showServerError(texts.cannotCreateServer);
+        return nullptr;
+    }
+    serverThreadActive.store(true);
+    platform::ThreadHandle thread = platform::startThread(serverThreadEntry);
+    if (thread == nullptr)
+        serverThreadActive.store(false);
+    return thread;
 }
 
 void closeServer() {
@@ -50,11 +80,16 @@ void closeServer() {
         serverOpen.store(0);
         return;
     }
-    releaseServer();
+    int server = listeningServer.exchange(0);
+    if (server != 0)
+        platform::releaseServer(server);
+    serverOpen.store(0);
 }
 
 int runServer() {
     serverThreadActive.store(true);
+    // Rows of an earlier run that was terminated belong to nobody now.
+    removeAllClientSlots();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
@@ -73,13 +108,14 @@ int runServer() {
     int servedLast = 0;
     for (;;) {
         if (platform::stopRaised()) {
-            // Terminated from outside: leave at once and touch nothing shared but our
-            // own sockets.
-            releaseServer();
+            // Terminated from outside: leave at once with what this run opened. No other
+            // run starts before this one has left, so its rows go with it.
+            releaseListener(server);
+            removeAllClientSlots();
             return endRun(0);
         }
         if (stopServerRequested.load() == 1) {
-            releaseServer();
+            releaseListener(server);
             removeAllClientSlots();
             stopServerRequested.store(0);
             return endRun(0);
@@ -87,17 +123,15 @@ int runServer() {
         platform::NetEvent event = platform::pollServer(server, servedLast);
         switch (event.kind) {
             case platform::NetEventKind::Data:
+                if (sendsAFile(event.connection)) {
+                    closeConnection(event.connection);
+                    handleClientEvent(event.connection, ClientEventKind::Lost);
+                    break;
+                }
                 handleClientEvent(event.connection, ClientEventKind::Data);
                 servedLast = event.connection;
                 break;
             case platform::NetEventKind::Lost:
-                handleClientEvent(event.connection, ClientEventKind::Lost);
-                break;
-            case platform::NetEventKind::File:
-                // A whole-file transfer is nothing a client may send, and left unread
-                // it would be reported again and again: the connection is dropped and
-                // handled as lost.
-                closeConnection(event.connection);
                 handleClientEvent(event.connection, ClientEventKind::Lost);
                 break;
             case platform::NetEventKind::Connect:

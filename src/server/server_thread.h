@@ -8,11 +8,15 @@
 
 namespace korvo {
 
-// The thread procedure. 0 after a requested stop, 1 when the network or the listener
-// could not be set up (the user has been told).
+// The thread procedure. Starts with an empty table; 0 after a requested stop or a
+// termination, 1 when the network or the listener could not be set up (the user has
+// been told). Whichever way it ends, it releases only the listener it opened.
 int runServer();
 
-// Starts a thread that runs runServer; nullptr when the system refuses.
+// Starts a thread that runs runServer; nullptr when the system refuses. Two runs never
+// overlap: a terminated run that is still on its way out is waited for, at most two
+// seconds; when it will not leave, the user is told that the server cannot be created
+// and nothing is started.
 platform::ThreadHandle startServerThread();
 
 // Closes the listening server and every connection accepted through it; clears
@@ -21,7 +25,7 @@ platform::ThreadHandle startServerThread();
 // calls on them fail at once, and the thread closes them when it sees the stop request.
 void closeServer();
 
-// True from the start of runServer until it returns.
+// True from startServerThread (or the start of runServer) until runServer returns.
 extern std::atomic<bool> serverThreadActive;
 
 // The listening server's handle while it is open, else 0.

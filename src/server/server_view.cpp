@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/state/main_window_ids.h"
-#include "app/texts/texts.h"
 #include "platform/ui.h"
 #include "server/client_table.h"
-#include "settings/settings.h"
+#include "state/main_window_ids.h"
+#include "state/message_box.h"
+#include "texts/texts.h"
 
 namespace korvo {
 
@@ -29,11 +29,7 @@ void showClientRowsCleared() {
 }
 
 void showServerError(std::string_view text) {
-    // As every box of the program, silenced by "Suppress message boxes".
-    if (settings.suppressMessages == 1)
-        return;
-    platform::showMessageBox(mainWindow.load(), texts.error, std::string(text),
-                             platform::MessageIcon::Error, platform::MessageButtons::Ok);
+    showMessage(mainWindow.load(), texts.error, std::string(text), platform::MessageIcon::Error);
 }
 
 }  // namespace korvo

@@ -1,7 +1,7 @@
 #include "role_stand_ins.h"
 
 #include "app/roles/roles.h"
-#include "protocol/process_state.h"
+#include "state/process_state.h"
 
 namespace korvo {
 

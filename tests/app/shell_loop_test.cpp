@@ -11,15 +11,15 @@
 #include "app/pictures.h"
 #include "app/program.h"
 #include "app/role_commands.h"
-#include "app/state/main_window_ids.h"
-#include "app/state/process_globals.h"
-#include "app/texts/texts.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_ui.h"
-#include "protocol/process_state.h"
 #include "role_stand_ins.h"
 #include "settings/settings.h"
+#include "state/main_window_ids.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
 #include "support/temp_dir.h"
+#include "texts/texts.h"
 
 namespace korvo {
 namespace {

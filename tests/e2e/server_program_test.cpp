@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "host/input_event.h"
 #include "integration/raw_client.h"
 #include "protocol/crc32.h"
+#include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "settings/password.h"
 #include "support/temp_dir.h"

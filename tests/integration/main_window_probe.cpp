@@ -1,8 +1,8 @@
 #include "main_window_probe.h"
 
-#include "app/state/main_window_ids.h"
 #include "platform/fake/fake_ui.h"
 #include "platform/ui.h"
+#include "state/main_window_ids.h"
 
 namespace testing_support::ui {
 

@@ -11,19 +11,19 @@
 #include <string>
 #include <thread>
 
-#include "app/texts/texts.h"
 #include "host/input_injection.h"
 #include "main_window_probe.h"
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
-#include "protocol/process_state.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
 #include "server/client_table.h"
 #include "server/frame_delivery.h"
 #include "server/server_thread.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 #include "support/temp_dir.h"
+#include "texts/texts.h"
 
 namespace testing_support {
 

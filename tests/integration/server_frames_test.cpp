@@ -24,7 +24,7 @@ protected:
         korvo::lastFrameCrc = 0;
         korvo::tempFramePath = temp_.file("frame.tmp");
     }
-    void TearDown() override { platform::closeServer(server_); }
+    void TearDown() override { platform::releaseServer(server_); }
 
     static void fillFrame(size_t length) {
         for (size_t i = 0; i < length; ++i)

@@ -180,7 +180,7 @@ TEST_F(ServerTest, PortInUseFailsTheStart) {
     EXPECT_EQ(ui::messageBoxes(),
               (std::vector<std::string>{"Error|Can not create the network server."}));
     EXPECT_EQ(ui::serverStatusText(), "");
-    platform::closeServer(holder);
+    platform::releaseServer(holder);
 
     // Out of range, with message boxes suppressed.
     korvo::settings.serverPort = 70000;

@@ -1,8 +1,8 @@
 // Keep-alive, checksum, ready, input events and frames through the real server thread.
 #include <cstring>
 
-#include "host/input_event.h"
 #include "protocol/crc32.h"
+#include "protocol/input_event.h"
 #include "server_fixture.h"
 
 namespace testing_support {

@@ -9,8 +9,8 @@
 #include "host/frame_encoding.h"
 #include "host_jpeg_support.h"
 #include "platform/fake/fake_host.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 #include "support/temp_dir.h"
 
 namespace korvo {

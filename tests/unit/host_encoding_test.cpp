@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/jpeg_encode.h"
 #include "host/frame_encoding.h"
 #include "host_jpeg_support.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -18,6 +19,11 @@ using host_testing::decodeJpeg;
 using host_testing::desktopLikePicture;
 using host_testing::expectedTable;
 using host_testing::referenceJpeg;
+
+// The memory route into any block, at the configured quality.
+size_t encodeToMemory(const platform::PixelView& view, uint8_t* out, size_t capacity) {
+    return encodeJpegToMemory(view, jpegQuality(settings.imageQuality), out, capacity);
+}
 
 platform::PixelView viewOf(std::vector<uint8_t>& bgrx, int width, int height) {
     return {bgrx.data(), width, height, static_cast<size_t>(width) * 4};

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "host/input_event.h"
 #include "host/input_injection.h"
 #include "platform/fake/fake_host.h"
-#include "protocol/process_state.h"
+#include "protocol/input_event.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 
 namespace korvo {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jpeglib.h>
+#include "codec/libjpeg_setup.h"
 
 namespace host_testing {
 
@@ -25,19 +25,13 @@ struct Decoded {
 inline std::vector<uint8_t> referenceJpeg(const std::vector<uint8_t>& bgrx, int width, int height,
                                           int quality) {
     jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    errors.emit_message = [](j_common_ptr, int) {};
+    korvo::SilentErrors errors{};
+    korvo::useSilentErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
     jpeg_create_compress(&cinfo);
     unsigned char* out = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, FALSE);
+    korvo::setFrameParameters(cinfo, width, height, 3, JCS_RGB, quality);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
     for (int y = 0; y < height; ++y) {
@@ -60,14 +54,10 @@ inline std::vector<uint8_t> referenceJpeg(const std::vector<uint8_t>& bgrx, int 
 // The quantisation tables libjpeg builds for a quality, in natural order.
 inline std::vector<uint16_t> expectedTable(int quality, int which) {
     jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    errors.emit_message = [](j_common_ptr, int) {};
+    korvo::SilentErrors errors{};
+    korvo::useSilentErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
     jpeg_create_compress(&cinfo);
-    cinfo.in_color_space = JCS_RGB;
-    cinfo.input_components = 3;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, FALSE);
+    korvo::setFrameParameters(cinfo, 1, 1, 3, JCS_RGB, quality);
     std::vector<uint16_t> table(cinfo.quant_tbl_ptrs[which]->quantval,
                                 cinfo.quant_tbl_ptrs[which]->quantval + DCTSIZE2);
     jpeg_destroy_compress(&cinfo);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "protocol/process_state.h"
 #include "protocol/wire.h"
+#include "state/process_state.h"
 
 namespace korvo {
 namespace {

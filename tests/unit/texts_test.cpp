@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "app/texts/texts.h"
 #include "platform/system.h"
+#include "texts/texts.h"
 
 namespace korvo {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/frame_capture.h"
-#include "protocol/process_state.h"
 #include "settings/settings.h"
+#include "state/process_state.h"
 #include "unit/host_jpeg_support.h"
 // (keep)
 #include <X11/Xlib.h>

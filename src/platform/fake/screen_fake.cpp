@@ -56,6 +56,11 @@ void moveFakeCursor(int x, int y) {
 
 }  // namespace fake
 
+bool displayReachable() {
+    std::lock_guard<std::mutex> guard(fake::screenLock);
+    return fake::script.displayPresent;
+}
+
 bool primaryDisplaySize(Size& size) {
     std::lock_guard<std::mutex> guard(fake::screenLock);
     if (!fake::script.displayPresent)

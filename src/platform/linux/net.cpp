@@ -114,8 +114,6 @@ ssize_t receiveOnce(int fd, uint8_t* buffer, size_t count, int flags) {
     }
 }
 
-constexpr uint8_t kFileMagic[8] = {'Q', 'Z', 'M', 'G', 'S', 'F', 'L', 'E'};
-
 }  // namespace
 
 bool startNetwork() {
@@ -187,14 +185,12 @@ NetEvent pollServer(int server, int servedLast) {
         SocketEntry connection;
         if (!lookUp(handle, connection))
             continue;
-        uint8_t peek[8];
-        ssize_t count = receiveOnce(connection.fd, peek, sizeof peek, MSG_PEEK | MSG_DONTWAIT);
-        if (count > 0) {
-            bool file = count == 8 && std::equal(peek, peek + 8, kFileMagic);
-            return {file ? NetEventKind::File : NetEventKind::Data, handle};
-        }
+        uint8_t peek;
+        ssize_t count = receiveOnce(connection.fd, &peek, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (count > 0)
+            return {NetEventKind::Data, handle};
         if (count == 0 || isLossError(errno)) {
-            closeConnection(handle);
+            releaseConnection(handle);
             return {NetEventKind::Lost, handle};
         }
     }
@@ -214,7 +210,7 @@ void shutdownServer(int server) {
     }
 }
 
-void closeServer(int server) {
+void releaseServer(int server) {
     std::vector<int> descriptors;
     {
         std::lock_guard lock(registryMutex);
@@ -270,7 +266,7 @@ int openConnection(const std::string& host, int64_t port) {
     return registerSocket(std::move(entry));
 }
 
-bool closeConnection(int connection) {
+bool releaseConnection(int connection) {
     int fd;
     {
         std::lock_guard lock(registryMutex);
@@ -327,6 +323,14 @@ size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeW
             break;
     }
     return got;
+}
+
+size_t peekBytes(int connection, uint8_t* buffer, size_t count) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener || count == 0)
+        return 0;
+    ssize_t result = receiveOnce(entry.fd, buffer, count, MSG_PEEK | MSG_DONTWAIT);
+    return result > 0 ? static_cast<size_t>(result) : 0;
 }
 
 size_t pendingBytes(int connection) {

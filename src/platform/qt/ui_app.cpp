@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/qt/ui_state.h"
+#include "platform/screen.h"
 
 namespace platform::qtui {
 
@@ -48,13 +49,13 @@ bool nonEmpty(const char* value) {
 
 // Qt ends the process when its display cannot be opened, so the display is tried first:
 // without one the program goes on without windows instead of dying.
-bool displayReachable() {
+bool windowsCanOpen() {
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (nonEmpty(chosen) && std::strncmp(chosen, "xcb", 3) != 0)
         return true;  // a platform chosen on purpose (offscreen, wayland, ...)
     if (!nonEmpty(std::getenv("DISPLAY")))
         return false;
-    return x11DisplayOpens();
+    return platform::displayReachable();
 }
 
 }  // namespace
@@ -121,7 +122,7 @@ using namespace qtui;
 bool initUi() {
     if (application != nullptr)
         return true;
-    if (!displayReachable())
+    if (!windowsCanOpen())
         return false;
     // The program has no console output: Qt's own warnings (a missing XDG_RUNTIME_DIR,
     // a font it cannot find) are dropped too.

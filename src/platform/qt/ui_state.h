@@ -136,10 +136,6 @@ void layoutWindow(int window);
 // key has no virtual-key code.
 bool virtualKeyOf(int qtKey, unsigned qtModifiers, int& key, unsigned& modifiers);
 
-// True when the X display named by DISPLAY accepts a connection (kept apart: the X
-// headers' macros clash with our names).
-bool x11DisplayOpens();
-
 // Parts with their own start and end.
 std::unique_ptr<QObject> makeEventFilter();
 void initTray();

@@ -1,7 +1,7 @@
-// Process-wide state that the roles share: work areas, the frame buffer, flags and the
-// pacing constants. Created zero-filled at start-up, alive until the process ends.
-// Flags have one writer each and are polled by the others; they are atomics so that
-// the polling is well defined.
+// Process-wide state that the roles share: the work area, the frame buffer, flags, the
+// temporary frame path and the pacing constants. Created zero-filled at start-up, alive
+// until the process ends. Flags have one writer each and are polled by the others; they
+// are atomics so that the polling is well defined.
 #pragma once
 
 #include <atomic>
@@ -19,12 +19,7 @@ inline constexpr int fadeMs = 500;
 inline constexpr size_t kWorkAreaSize = 4096;
 inline constexpr size_t kFrameBufferSize = 2000000;
 
-// Transfer block sizes of the chunked frame route.
-inline constexpr size_t kChunkSize = 1024;
-inline constexpr size_t kChunkPayload = kChunkSize - 1;
-
 extern uint8_t serverWorkArea[kWorkAreaSize];
-extern uint8_t clientWorkArea[kWorkAreaSize];
 extern uint8_t frameBuffer[kFrameBufferSize];
 
 extern std::atomic<int> exitRequested;

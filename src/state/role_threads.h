@@ -1,6 +1,5 @@
-// Process-wide handles of the application shell that the roles share: the threads,
-// the client's semaphore and the main window. Created at start-up, never freed.
-// Flags, buffers and tick constants live in protocol/process_state.h.
+// The threads of the roles and the one synchronisation object between them. Created at
+// start-up, never freed.
 #pragma once
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "host/input_event.h"
+#include "protocol/input_event.h"
 
 #include <bit>
 #include <cstring>

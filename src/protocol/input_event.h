@@ -37,6 +37,11 @@ InputEvent decodeInputEvent(const uint8_t body[kInputEventSize]);
 // in this arrangement and the server places a received body into it.
 inline constexpr size_t kPointerOffset = 0;   // pointerX, pointerY: 8 bytes
 inline constexpr size_t kButtonsOffset = 10;  // the eight button bytes, leftDown first
+// The click flags among them, in the order of InputEvent's fields.
+inline constexpr size_t kLeftClickOffset = kButtonsOffset + 4;
+inline constexpr size_t kRightClickOffset = kButtonsOffset + 5;
+inline constexpr size_t kLeftDoubleClickOffset = kButtonsOffset + 6;
+inline constexpr size_t kRightDoubleClickOffset = kButtonsOffset + 7;
 inline constexpr size_t kKeyKindOffset = 256;
 inline constexpr size_t kMouseChangedOffset = 320;
 inline constexpr size_t kKeyValueOffset = 512;  // 2 bytes

@@ -1,4 +1,4 @@
-// Network helpers both roles share.
+// The network as both roles use it.
 #pragma once
 
 namespace korvo {

@@ -1,4 +1,4 @@
-#include "app/state/process_globals.h"
+#include "state/role_threads.h"
 
 namespace korvo {
 
@@ -7,13 +7,5 @@ std::atomic<platform::ThreadHandle> serverThread{nullptr};
 std::atomic<platform::ThreadHandle> clientThread{nullptr};
 std::atomic<platform::ThreadHandle> receiveThread{nullptr};
 platform::Semaphore clientSemaphore = nullptr;
-
-}  // namespace korvo
-
-#include "app/state/main_window_ids.h"
-
-namespace korvo {
-
-std::atomic<int> mainWindow{0};
 
 }  // namespace korvo

@@ -1,9 +1,8 @@
-#include "protocol/process_state.h"
+#include "state/process_state.h"
 
 namespace korvo {
 
 uint8_t serverWorkArea[kWorkAreaSize];
-uint8_t clientWorkArea[kWorkAreaSize];
 uint8_t frameBuffer[kFrameBufferSize];
 
 std::atomic<int> exitRequested{0};

@@ -1,9 +1,9 @@
-#include "protocol/network.h"
+#include "state/network.h"
 
 #include <atomic>
 
 #include "platform/net.h"
-#include "protocol/process_state.h"
+#include "state/process_state.h"
 
 namespace korvo {
 namespace {
@@ -22,7 +22,7 @@ bool initNetwork() {
 int closeConnection(int connection) {
     if (connection <= 0)
         return 0;
-    platform::closeConnection(connection);
+    platform::releaseConnection(connection);
     int expected = connection;
     clientConnection.compare_exchange_strong(expected, 0);
     return 0;
