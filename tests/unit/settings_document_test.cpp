@@ -142,6 +142,15 @@ TEST_F(SettingsFileTest, FailedRewriteLeavesOldFileWhole) {
     EXPECT_EQ(readBytes(settingsPath), original);
 }
 
+TEST_F(SettingsFileTest, RewriteReachesEveryHardLink) {
+    const std::string other = dir.file("other.ini");
+    writeBytes(settingsPath, "[client]\r\n");
+    ASSERT_EQ(::link(settingsPath.c_str(), other.c_str()), 0);
+    writeSetting(SettingsGroup::Client, "ip", "1.1.1.1");
+    EXPECT_EQ(readBytes(settingsPath), "[client]\r\nip = 1.1.1.1\r\n");
+    EXPECT_EQ(readBytes(other), readBytes(settingsPath));
+}
+
 TEST_F(SettingsFileTest, RewriteKeepsPermissionsAndSymbolicLink) {
     const std::string real = dir.file("real.ini");
     writeBytes(real, "[client]\r\n");

@@ -47,6 +47,17 @@ std::string resolvedPath(const std::string& path) {
     return path;
 }
 
+// Overwrites the file itself. The new text is written over the old before the file is cut to
+// its length; a failure part way leaves a mix of both, and false.
+bool writeInPlace(const std::string& target, std::string_view bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path) {
@@ -82,7 +93,11 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
     const std::string target = resolvedPath(path);
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool regular = existed && S_ISREG(old.st_mode);
 
+    // A new file under the name would split it from its other hard links.
+    if (regular && old.st_nlink > 1)
+        return writeInPlace(target, bytes);
     std::string temp = target + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
