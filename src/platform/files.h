@@ -26,9 +26,9 @@ bool createFile(const std::string& path);
 // same directory, which is then renamed over the old one with the old one's permission
 // bits. A symbolic link is followed, so the link stays. When anything fails on this
 // route, the old file is left exactly as it was.
-// A file with other hard links, which a new file would split off, is written into
-// instead. A failure there may leave it part written. False whenever the new text did
-// not land.
+// Two cases write into the old file instead: it has other hard links, which a new file
+// would split off, or the directory refuses the temporary file or the rename. A failure
+// there may leave the file part written. False whenever the new text did not land.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 
 // Deletes a file; true when it is gone afterwards.
