@@ -153,6 +153,18 @@ TEST_F(SettingsFileTest, RewriteReachesEveryHardLink) {
     EXPECT_EQ(readBytes(other), readBytes(settingsPath));
 }
 
+TEST_F(SettingsFileTest, RewriteByRootKeepsOwnerAndGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to someone else";
+    writeBytes(settingsPath, "[client]\r\n");
+    ASSERT_EQ(::chown(settingsPath.c_str(), testing_support::kNobody, testing_support::kNobody), 0);
+    writeSetting(SettingsGroup::Client, "ip", "1.1.1.1");
+    struct stat info {};
+    ASSERT_EQ(::stat(settingsPath.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, testing_support::kNobody);
+    EXPECT_EQ(info.st_gid, testing_support::kNobody);
+}
+
 TEST_F(SettingsFileTest, RewriteKeepsPermissionsAndSymbolicLink) {
     const std::string real = dir.file("real.ini");
     writeBytes(real, "[client]\r\n");

@@ -54,6 +54,15 @@ bool refusedByFolder(int error) {
     return error == EACCES || error == EPERM;
 }
 
+// Best effort: root hands the new file back to the old one's owner, anyone else keeps the old
+// group when a member of it. Failing leaves the new file ours, with the right bits and content.
+void keepOwner(int fd, const struct stat& old) {
+    const uid_t owner = ::geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1);
+    if (::fchown(fd, owner, old.st_gid) != 0) {
+        // nothing more to try
+    }
+}
+
 // The new text goes to a temporary file beside the target, which is then renamed over it,
 // so the target is never seen half-written.
 Outcome replaceByRename(const std::string& target, const struct stat* old, std::string_view bytes) {
@@ -61,6 +70,8 @@ Outcome replaceByRename(const std::string& target, const struct stat* old, std::
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return refusedByFolder(errno) ? Outcome::FolderRefused : Outcome::Failed;
+    if (old != nullptr)
+        keepOwner(fd, *old);  // before fchmod, as changing the owner may clear set-id bits
     const mode_t mode = old != nullptr ? (old->st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
