@@ -24,8 +24,11 @@ bool createFile(const std::string& path);
 
 // Replaces the file's content as a whole. The new text goes to a temporary file in the
 // same directory, which is then renamed over the old one with the old one's permission
-// bits. A symbolic link is followed, so the link stays. When anything fails, the old
-// file is left exactly as it was and false is returned.
+// bits (and, best effort, its owner and group). A symbolic link is followed, so the link
+// stays. When anything fails on this route, the old file is left exactly as it was.
+// Two cases write into the old file instead: it has other hard links, which a new file
+// would split off, or the directory refuses the temporary file or the rename. A failure
+// there may leave the file part written. False whenever the new text did not land.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 
 // Deletes a file; true when it is gone afterwards.

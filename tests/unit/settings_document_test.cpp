@@ -130,16 +130,39 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsReadAndNeverChanged) {
     EXPECT_EQ(readBytes(settingsPath), original);
 }
 
-TEST_F(SettingsFileTest, FailedRewriteLeavesOldFileWhole) {
-    const std::string original = "[client]\nport = 7000\n";
-    writeBytes(settingsPath, original);
-    // The file may be written, but no temporary file can be made beside it.
-    ASSERT_EQ(::chmod(settingsPath.c_str(), 0666), 0);
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-    testing_support::runUnprivileged(
-        [&] { EXPECT_FALSE(writeSetting(SettingsGroup::Client, "port", "1")); });
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    EXPECT_EQ(readBytes(settingsPath), original);
+TEST_F(SettingsFileTest, WritableFileIsRewrittenWhereTheFolderRefusesReplacing) {
+    // 0555 takes no temporary file; 01777 takes one but lets nobody rename it over a file
+    // that root owns.
+    for (mode_t folderMode : {0555, 01777}) {
+        writeBytes(settingsPath, "[client]\nport = 7000\n");
+        ASSERT_EQ(::chmod(settingsPath.c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(dir.path().c_str(), folderMode), 0);
+        testing_support::runUnprivileged(
+            [&] { EXPECT_TRUE(writeSetting(SettingsGroup::Client, "port", "1")); });
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+        EXPECT_EQ(readBytes(settingsPath), "[client]\r\nport = 1\r\n") << std::oct << folderMode;
+    }
+}
+
+TEST_F(SettingsFileTest, RewriteReachesEveryHardLink) {
+    const std::string other = dir.file("other.ini");
+    writeBytes(settingsPath, "[client]\r\n");
+    ASSERT_EQ(::link(settingsPath.c_str(), other.c_str()), 0);
+    writeSetting(SettingsGroup::Client, "ip", "1.1.1.1");
+    EXPECT_EQ(readBytes(settingsPath), "[client]\r\nip = 1.1.1.1\r\n");
+    EXPECT_EQ(readBytes(other), readBytes(settingsPath));
+}
+
+TEST_F(SettingsFileTest, RewriteByRootKeepsOwnerAndGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to someone else";
+    writeBytes(settingsPath, "[client]\r\n");
+    ASSERT_EQ(::chown(settingsPath.c_str(), testing_support::kNobody, testing_support::kNobody), 0);
+    writeSetting(SettingsGroup::Client, "ip", "1.1.1.1");
+    struct stat info {};
+    ASSERT_EQ(::stat(settingsPath.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, testing_support::kNobody);
+    EXPECT_EQ(info.st_gid, testing_support::kNobody);
 }
 
 TEST_F(SettingsFileTest, RewriteKeepsPermissionsAndSymbolicLink) {

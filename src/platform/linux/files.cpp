@@ -47,6 +47,56 @@ std::string resolvedPath(const std::string& path) {
     return path;
 }
 
+enum class Outcome { Written, Failed, FolderRefused };
+
+// The folder will not take a new file or let this process replace the old one there.
+bool refusedByFolder(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+// Best effort: root hands the new file back to the old one's owner, anyone else keeps the old
+// group when a member of it. Failing leaves the new file ours, with the right bits and content.
+void keepOwner(int fd, const struct stat& old) {
+    const uid_t owner = ::geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1);
+    if (::fchown(fd, owner, old.st_gid) != 0) {
+        // nothing more to try
+    }
+}
+
+// The new text goes to a temporary file beside the target, which is then renamed over it,
+// so the target is never seen half-written.
+Outcome replaceByRename(const std::string& target, const struct stat* old, std::string_view bytes) {
+    std::string temp = target + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return refusedByFolder(errno) ? Outcome::FolderRefused : Outcome::Failed;
+    if (old != nullptr)
+        keepOwner(fd, *old);  // before fchmod, as changing the owner may clear set-id bits
+    const mode_t mode = old != nullptr ? (old->st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    int renameError = 0;
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        renameError = errno;
+        ok = false;
+    }
+    if (ok)
+        return Outcome::Written;
+    ::unlink(temp.c_str());
+    return refusedByFolder(renameError) ? Outcome::FolderRefused : Outcome::Failed;
+}
+
+// Overwrites the file itself. The new text is written over the old before the file is cut to
+// its length; a failure part way leaves a mix of both, and false.
+bool writeInPlace(const std::string& target, std::string_view bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path) {
@@ -82,19 +132,15 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
     const std::string target = resolvedPath(path);
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool regular = existed && S_ISREG(old.st_mode);
 
-    std::string temp = target + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    // A new file under the name would split it from its other hard links.
+    if (regular && old.st_nlink > 1)
+        return writeInPlace(target, bytes);
+    const Outcome outcome = replaceByRename(target, existed ? &old : nullptr, bytes);
+    if (outcome == Outcome::FolderRefused && regular)
+        return writeInPlace(target, bytes);
+    return outcome == Outcome::Written;
 }
 
 bool removeFile(const std::string& path) {
