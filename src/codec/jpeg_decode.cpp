@@ -45,8 +45,7 @@ bool decodeRows(jpeg_decompress_struct& cinfo, SilentErrors& errors, platform::I
     jpeg_start_decompress(&cinfo);
     image.width = static_cast<int>(cinfo.output_width);
     image.height = static_cast<int>(cinfo.output_height);
-    image.pixels.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height),
-                        0);
+    image.pixels.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height), 0);
     while (cinfo.output_scanline < cinfo.output_height) {
         auto* row = reinterpret_cast<JSAMPLE*>(image.pixels.data() +
                                                static_cast<size_t>(cinfo.output_scanline) *

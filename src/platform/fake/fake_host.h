@@ -16,6 +16,7 @@ struct ScreenScript {
     // The captured picture: BGRX rows of pictureWidth * 4 bytes, top down. It may differ
     // in size from displaySize, as when the display changes size between the two calls.
     bool captureWorks = true;
+    int captureStallMs = 0;  // a capture that takes this long, as a stuck one would
     int pictureWidth = 0;
     int pictureHeight = 0;
     std::vector<uint8_t> picture;

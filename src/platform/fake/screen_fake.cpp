@@ -1,6 +1,8 @@
 // The scripted screen.
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/fake/fake_host.h"
@@ -70,9 +72,16 @@ bool primaryDisplaySize(Size& size) {
 }
 
 bool captureDisplay(PixelView& view) {
+    int stallMs;
+    {
+        std::lock_guard<std::mutex> guard(fake::screenLock);
+        ++fake::captures;
+        stallMs = fake::script.captureStallMs;
+    }
+    if (stallMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
     std::lock_guard<std::mutex> guard(fake::screenLock);
     const fake::ScreenScript& s = fake::script;
-    ++fake::captures;
     size_t bytes = static_cast<size_t>(std::max(0, s.pictureWidth)) *
                    static_cast<size_t>(std::max(0, s.pictureHeight)) * 4;
     if (!s.captureWorks || bytes == 0 || s.picture.size() < bytes)
