@@ -69,7 +69,8 @@ TEST_F(ForcedStopTest, ARunThatWillNotLeaveKeepsTheNextOneFromStarting) {
     terminateStuckRun(first, *old, 3500);
 
     EXPECT_EQ(korvo::startServerThread(), nullptr);
-    EXPECT_EQ(ui::messageBoxes(), std::vector<std::string>{"Error|Can not create the network server."});
+    EXPECT_EQ(ui::messageBoxes(),
+              std::vector<std::string>{"Error|Can not create the network server."});
     EXPECT_TRUE(eventually([] { return !korvo::serverThreadActive; }, 3000));
     EXPECT_TRUE(korvo::clientSlotsSnapshot().empty());
     EXPECT_TRUE(ui::clientRows().empty());

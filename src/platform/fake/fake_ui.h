@@ -11,57 +11,41 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/ui_model/records.h"
 
 namespace platform::fake_ui {
 
-struct FakeWindow {
-    Rect inner;
-    std::string title;
-    unsigned flags = 0;
-    int owner = 0;
-    bool shown = false;
-    bool minimised = false;
+// What the headless UI counts of a window beside its record.
+struct FakeWindowExtra {
     bool hasIcon = false;
     int fades = 0;         // fadeWindow calls
     int lastFadeMs = 0;    // duration of the last one
-    ClientPoint pointer;   // as a test set it
     int minimumWidth = 0;  // the creation size with kWindowMinimumSize
     int minimumHeight = 0;
-    std::vector<int> statusWidths;
+};
+
+// A copy of a window: its record (the pointer as a test set it) and the counts, with the
+// status fields spelled out.
+struct FakeWindow : ui_model::WindowRecord, FakeWindowExtra {
     std::vector<std::string> statusTexts;
     std::vector<bool> statusHasImage;
 };
 
-struct FakeListRow {
-    std::vector<std::string> cells;
-    std::intptr_t data = 0;
-};
-
-struct FakeControl {
-    int window = 0;
-    int parent = 0;
-    ControlKind kind = ControlKind::Label;
-    Rect geometry;
-    std::string text;
-    int state = 0;
-    bool enabled = true;
-    bool visible = true;
+// What the headless UI counts of a control beside its record.
+struct FakeControlExtra {
     bool focused = false;
-    std::vector<std::string> comboItems;
-    std::vector<std::pair<std::string, int>> columns;
-    std::vector<FakeListRow> rows;
-    std::vector<int> selectedRows;
-    bool hasImage = false;
-    int imageWidth = 0;
-    int imageHeight = 0;
     int imageShows = 0;  // showImage calls with an image
 };
 
-struct FakeMenuItem {
-    int command = 0;  // 0 for a separator
-    std::string text;
+// A copy of a control: its record and the counts, with the image view's picture spelled
+// out.
+struct FakeControl : ui_model::ControlRecord, FakeControlExtra {
     bool hasImage = false;
+    int imageWidth = 0;
+    int imageHeight = 0;
 };
+
+using FakeMenuItem = ui_model::MenuItem;
 
 struct FakeToolButton {
     int command = 0;  // 0 for a separator
@@ -84,6 +68,7 @@ struct FakeMessageBox {
 void reset();
 void setUiAvailable(bool available);
 void setTrayAvailable(bool available);
+// The heights of the bars made from now on.
 void setBarHeights(int menuBar, int toolBar, int statusBar);
 
 // Copies of what was built; false when there is no such window or control.

@@ -63,4 +63,10 @@ QImage toQImage(const Image& image) {
     return view.copy();
 }
 
+ui_model::ImageHandle pictureOf(const Image* image) {
+    if (image == nullptr || !image->valid())
+        return nullptr;
+    return std::make_shared<const QImage>(toQImage(*image));
+}
+
 }  // namespace platform::qtui

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "platform/qt/ui_state.h"
 #include "platform/screen.h"
@@ -83,11 +84,7 @@ void pushEvent(const Event& event) {
         std::lock_guard lock(r.mutex);
         if (!r.running)
             return;
-        if (event.kind == EventKind::Resized && !r.events.empty() &&
-            r.events.back().kind == EventKind::Resized && r.events.back().window == event.window)
-            r.events.back() = event;
-        else
-            r.events.push_back(event);
+        r.events.push(event);
         if (onGuiThreadNow())
             return;
         // Wakes a waitEvent that sleeps in the dispatcher.
@@ -163,8 +160,7 @@ void shutdownUi() {
     {
         std::lock_guard lock(records().mutex);
         records().running = false;
-        records().events.clear();
-        records().menuItems.clear();
+        records().clear();
     }
     answerWaitingMessageBoxes();
     application->removeEventFilter(eventFilter);
@@ -187,21 +183,14 @@ Event waitEvent(int timeoutMs) {
     for (;;) {
         {
             std::lock_guard lock(records().mutex);
-            if (!records().events.empty()) {
-                Event next = records().events.front();
-                records().events.pop_front();
-                return next;
-            }
+            if (std::optional<Event> next = records().events.tryPop())
+                return *next;
         }
         if (timeoutMs >= 0 && elapsed.elapsed() >= timeoutMs) {
             // Even a zero time-out lets the GUI catch up once.
             QCoreApplication::processEvents(QEventLoop::AllEvents);
             std::lock_guard lock(records().mutex);
-            if (records().events.empty())
-                return Event{};
-            Event next = records().events.front();
-            records().events.pop_front();
-            return next;
+            return records().events.tryPop().value_or(Event{});
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }

@@ -56,8 +56,8 @@ void applyStatusField(int window, int field) {
     QLabel* text = parts->statusTexts[static_cast<size_t>(field)];
     if (icon == nullptr || text == nullptr)
         return;
-    if (content.image)
-        icon->setPixmap(QPixmap::fromImage(*content.image));
+    if (const QImage* picture = qImageOf(content.image))
+        icon->setPixmap(QPixmap::fromImage(*picture));
     else
         icon->clear();
     icon->setVisible(static_cast<bool>(content.image));
@@ -95,7 +95,7 @@ bool addMenu(int window, int menu, const std::string& title) {
     widgets().menuWindows[menu] = window;
     {
         std::lock_guard lock(records().mutex);
-        records().menuItems[menu].clear();
+        records().addMenu(window, menu, title);
     }
     if (window != 0)
         layoutWindow(window);
@@ -114,25 +114,24 @@ void addMenuItem(int menu, int command, const std::string& text, const Image* im
         pushEvent(Event{EventKind::Command, window, command, 0, 0});
     });
     std::lock_guard lock(records().mutex);
-    records().menuItems[menu].push_back(MenuItemRecord{command, text});
+    records().addMenuItem(menu,
+                          ui_model::MenuItem{command, text, image != nullptr && image->valid()});
 }
 
 void addMenuSeparator(int menu) {
     if (!onGuiThreadNow())
         return;
-    if (QMenu* target = menuOf(menu))
-        target->addSeparator();
+    QMenu* target = menuOf(menu);
+    if (target == nullptr)
+        return;
+    target->addSeparator();
+    std::lock_guard lock(records().mutex);
+    records().addMenuItem(menu, ui_model::MenuItem{});
 }
 
 std::string menuItemText(int menu, int command) {
     std::lock_guard lock(records().mutex);
-    auto found = records().menuItems.find(menu);
-    if (found == records().menuItems.end())
-        return std::string();
-    for (const MenuItemRecord& item : found->second)
-        if (item.command == command)
-            return item.text;
-    return std::string();
+    return records().menuItemText(menu, command);
 }
 
 int menuBarHeight(int window) {
@@ -221,38 +220,25 @@ bool createStatusBar(int window, const std::vector<int>& fieldWidths) {
     bar->show();
     {
         std::lock_guard lock(records().mutex);
-        auto record = records().windows.find(window);
-        if (record != records().windows.end()) {
-            record->second.statusWidths = fieldWidths;
-            record->second.statusFields.assign(fieldWidths.size(), StatusField{});
-        }
+        records().addStatusBar(window, fieldWidths);
     }
     layoutWindow(window);
     return true;
 }
 
 void setStatusField(int window, int field, const std::string& text, const Image* image) {
-    std::shared_ptr<const QImage> picture;
-    if (image != nullptr && image->valid())
-        picture = std::make_shared<const QImage>(toQImage(*image));
+    ui_model::ImageHandle picture = pictureOf(image);
     {
         std::lock_guard lock(records().mutex);
-        auto record = records().windows.find(window);
-        if (record == records().windows.end() || field < 0 ||
-            field >= static_cast<int>(record->second.statusFields.size()))
+        if (!records().setStatusField(window, field, text, std::move(picture)))
             return;
-        record->second.statusFields[static_cast<size_t>(field)] = StatusField{text, picture};
     }
     onGuiThread([window, field] { applyStatusField(window, field); });
 }
 
 std::string statusFieldText(int window, int field) {
     std::lock_guard lock(records().mutex);
-    auto record = records().windows.find(window);
-    if (record == records().windows.end() || field < 0 ||
-        field >= static_cast<int>(record->second.statusFields.size()))
-        return std::string();
-    return record->second.statusFields[static_cast<size_t>(field)].text;
+    return records().statusFieldText(window, field);
 }
 
 int statusBarHeight(int window) {

@@ -146,8 +146,8 @@ void applyImage(QLabel* view, const ControlRecord& record) {
     if (shownSerial == record.imageSerial)
         return;
     view->setProperty("korvoImageSerial", static_cast<qulonglong>(record.imageSerial));
-    if (record.image)
-        view->setPixmap(QPixmap::fromImage(*record.image));
+    if (const QImage* picture = qImageOf(record.image))
+        view->setPixmap(QPixmap::fromImage(*picture));
     else
         view->clear();
 }
@@ -251,41 +251,20 @@ bool createControl(int window, int control, ControlKind kind, Rect geometry,
     auto owner = widgets().windows.find(window);
     if (owner == widgets().windows.end())
         return false;
-    QWidget* parentWidget = owner->second.client;
-    if (parent != 0) {
+    {
         std::lock_guard lock(records().mutex);
-        auto parentRecord = records().controls.find(parent);
-        if (parentRecord == records().controls.end() || parentRecord->second.window != window)
+        if (!records().mayCreateControl(window, control, kind, parent))
             return false;
-        const bool pageOnPanel =
-            kind == ControlKind::TabPage && parentRecord->second.kind == ControlKind::TabPanel;
-        const bool childOfContainer =
-            kind != ControlKind::TabPage && (parentRecord->second.kind == ControlKind::Frame ||
-                                             parentRecord->second.kind == ControlKind::FlatFrame ||
-                                             parentRecord->second.kind == ControlKind::TabPage);
-        if (!pageOnPanel && !childOfContainer)
-            return false;
-        parentWidget = widgets().controls[parent];
-    } else if (kind == ControlKind::TabPage) {
-        return false;
     }
+    QWidget* parentWidget = parent != 0 ? widgets().controls[parent] : owner->second.client;
     QWidget* widget = makeWidget(window, control, kind, parentWidget);
     if (widget == nullptr)
         return false;
     widget->setProperty(kControlProperty, control);
-    ControlRecord record;
-    record.window = window;
-    record.parent = parent;
-    record.kind = kind;
-    record.geometry = geometry;
-    record.state = kind == ControlKind::ComboBox ? -1 : 0;
-    if (kind == ControlKind::Ipv4Address)
-        record.text = ipv4Fields(text);
-    else if (kind != ControlKind::ComboBox)
-        record.text = text;
     {
         std::lock_guard lock(records().mutex);
-        records().controls[control] = record;
+        records().addControl(window, control, kind, geometry,
+                             kind == ControlKind::Ipv4Address ? ipv4Fields(text) : text, parent);
     }
     widgets().controls[control] = widget;
     applyControl(control);
@@ -298,9 +277,7 @@ void destroyControl(int control) {
     std::vector<int> children;
     {
         std::lock_guard lock(records().mutex);
-        for (const auto& [id, record] : records().controls)
-            if (record.parent == control)
-                children.push_back(id);
+        children = records().childControls(control);
     }
     for (int child : children)
         destroyControl(child);
@@ -308,7 +285,7 @@ void destroyControl(int control) {
     widgets().controls.erase(control);
     {
         std::lock_guard lock(records().mutex);
-        records().controls.erase(control);
+        records().removeControl(control);
     }
     delete widget;
 }
@@ -325,19 +302,7 @@ void setControlText(int control, const std::string& text) {
         if (found == records().controls.end())
             return;
         ControlRecord& record = found->second;
-        if (record.kind == ControlKind::ComboBox) {
-            for (size_t i = 0; i < record.comboItems.size(); ++i) {
-                if (record.comboItems[i] == text) {
-                    record.state = static_cast<int>(i);
-                    record.text = text;
-                    break;
-                }
-            }
-        } else if (record.kind == ControlKind::Ipv4Address) {
-            record.text = ipv4Fields(text);
-        } else {
-            record.text = text;
-        }
+        record.setText(record.kind == ControlKind::Ipv4Address ? ipv4Fields(text) : text);
     }
     refresh(control);
 }
@@ -355,32 +320,8 @@ std::string controlText(int control) {
 void setControlState(int control, int state) {
     {
         std::lock_guard lock(records().mutex);
-        auto found = records().controls.find(control);
-        if (found == records().controls.end())
+        if (!records().setState(control, state))
             return;
-        ControlRecord& record = found->second;
-        switch (record.kind) {
-            case ControlKind::CheckBox:
-                record.state = state == 0 ? 0 : state == 2 ? 2 : 1;
-                break;
-            case ControlKind::ComboBox:
-                if (state < 0 || state >= static_cast<int>(record.comboItems.size()))
-                    state = -1;
-                record.state = state;
-                record.text = state < 0 ? "" : record.comboItems[static_cast<size_t>(state)];
-                break;
-            case ControlKind::TabPanel: {
-                int pages = 0;
-                for (const auto& [id, other] : records().controls)
-                    if (other.parent == control && other.kind == ControlKind::TabPage)
-                        ++pages;
-                if (state >= 0 && state < pages)
-                    record.state = state;
-                break;
-            }
-            default:
-                break;
-        }
     }
     refresh(control);
 }
@@ -447,16 +388,13 @@ void focusControl(int control) {
 
 void showImage(int control, const Image* image) {
     // The copy is made here, in the caller's thread, so the caller may free its image.
-    std::shared_ptr<const QImage> copy;
-    if (image != nullptr && image->valid())
-        copy = std::make_shared<const QImage>(toQImage(*image));
+    ui_model::ImageHandle copy = pictureOf(image);
     {
         std::lock_guard lock(records().mutex);
-        auto found = records().controls.find(control);
-        if (found == records().controls.end() || found->second.kind != ControlKind::ImageView)
+        ControlRecord* found = records().control(control, ControlKind::ImageView);
+        if (found == nullptr)
             return;
-        found->second.image = std::move(copy);
-        ++found->second.imageSerial;
+        found->showImage(std::move(copy));
     }
     refresh(control);
 }
@@ -482,14 +420,7 @@ int comboItemCount(int control) {
 int findComboItem(int control, const std::string& text) {
     std::lock_guard lock(records().mutex);
     auto found = records().controls.find(control);
-    if (found == records().controls.end())
-        return -1;
-    const QString wanted = toDisplay(text);
-    const auto& items = found->second.comboItems;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (QString::compare(toDisplay(items[i]), wanted, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
+    return found == records().controls.end() ? -1 : found->second.findComboItem(text);
 }
 
 }  // namespace platform

@@ -98,7 +98,7 @@ void windowChanged(QWidget* top, QEvent* event) {
         if (record == records().windows.end())
             return;
         WindowRecord& w = record->second;
-        w.geometry = Rect{inner.x(), inner.y(), inner.width(), inner.height()};
+        w.inner = Rect{inner.x(), inner.y(), inner.width(), inner.height()};
         w.minimised = top->isMinimized();
         if (event->type() == QEvent::Show)
             w.shown = true;

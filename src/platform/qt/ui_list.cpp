@@ -4,7 +4,6 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
-#include <algorithm>
 #include <set>
 
 #include "platform/qt/ui_controls_internal.h"
@@ -13,10 +12,7 @@ namespace platform::qtui {
 namespace {
 
 ControlRecord* listRecord(int list) {
-    auto found = records().controls.find(list);
-    if (found == records().controls.end() || found->second.kind != ControlKind::ListView)
-        return nullptr;
-    return &found->second;
+    return records().control(list, ControlKind::ListView);
 }
 
 void refreshList(int list) {
@@ -35,10 +31,11 @@ void storeSelection(int list, QTreeWidget* widget) {
     ControlRecord* record = listRecord(list);
     if (record == nullptr)
         return;
-    record->selectedRows.clear();
+    std::vector<int> rows;
     for (size_t i = 0; i < record->rows.size(); ++i)
         if (chosen.count(record->rows[i].serial) != 0)
-            record->selectedRows.push_back(static_cast<int>(i));
+            rows.push_back(static_cast<int>(i));
+    record->selectRows(std::move(rows));
 }
 
 }  // namespace
@@ -106,7 +103,7 @@ void addListColumn(int list, const std::string& title, int width) {
         ControlRecord* record = listRecord(list);
         if (record == nullptr)
             return;
-        record->columns.emplace_back(title, std::max(0, width));
+        record->addColumn(title, width);
     }
     // The widget takes new columns only by being told the full set again.
     onGuiThread([list] {
@@ -124,8 +121,7 @@ int addListRow(int list, const std::vector<std::string>& cells, std::intptr_t da
         ControlRecord* record = listRecord(list);
         if (record == nullptr)
             return -1;
-        record->rows.push_back(ListRow{record->nextRowSerial++, cells, data});
-        index = static_cast<int>(record->rows.size()) - 1;
+        index = record->addRow(cells, data);
     }
     refreshList(list);
     return index;
@@ -135,14 +131,8 @@ void removeListRow(int list, int row) {
     {
         std::lock_guard lock(records().mutex);
         ControlRecord* record = listRecord(list);
-        if (record == nullptr || row < 0 || row >= static_cast<int>(record->rows.size()))
+        if (record == nullptr || !record->removeRow(row))
             return;
-        record->rows.erase(record->rows.begin() + row);
-        auto& chosen = record->selectedRows;
-        chosen.erase(std::remove(chosen.begin(), chosen.end(), row), chosen.end());
-        for (int& other : chosen)
-            if (other > row)
-                --other;
     }
     refreshList(list);
 }
@@ -153,8 +143,7 @@ void clearList(int list) {
         ControlRecord* record = listRecord(list);
         if (record == nullptr)
             return;
-        record->rows.clear();
-        record->selectedRows.clear();
+        record->clearRows();
     }
     refreshList(list);
 }
@@ -168,24 +157,15 @@ int listRowCount(int list) {
 std::string listCellText(int list, int row, int column) {
     std::lock_guard lock(records().mutex);
     ControlRecord* record = listRecord(list);
-    if (record == nullptr || row < 0 || row >= static_cast<int>(record->rows.size()) || column < 0)
-        return std::string();
-    const auto& cells = record->rows[static_cast<size_t>(row)].cells;
-    return static_cast<size_t>(column) < cells.size() ? cells[static_cast<size_t>(column)]
-                                                      : std::string();
+    return record == nullptr ? std::string() : record->cellText(row, column);
 }
 
 void setListCellText(int list, int row, int column, const std::string& text) {
     {
         std::lock_guard lock(records().mutex);
         ControlRecord* record = listRecord(list);
-        if (record == nullptr || row < 0 || row >= static_cast<int>(record->rows.size()) ||
-            column < 0 || column >= 256)
+        if (record == nullptr || !record->setCellText(row, column, text))
             return;
-        auto& cells = record->rows[static_cast<size_t>(row)].cells;
-        if (static_cast<size_t>(column) >= cells.size())
-            cells.resize(static_cast<size_t>(column) + 1);
-        cells[static_cast<size_t>(column)] = text;
     }
     refreshList(list);
 }
@@ -193,9 +173,7 @@ void setListCellText(int list, int row, int column, const std::string& text) {
 std::intptr_t listRowData(int list, int row) {
     std::lock_guard lock(records().mutex);
     ControlRecord* record = listRecord(list);
-    if (record == nullptr || row < 0 || row >= static_cast<int>(record->rows.size()))
-        return 0;
-    return record->rows[static_cast<size_t>(row)].data;
+    return record == nullptr ? 0 : record->rowData(row);
 }
 
 std::vector<int> selectedListRows(int list) {

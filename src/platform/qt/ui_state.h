@@ -10,16 +10,14 @@
 #include <QPointer>
 #include <QString>
 
-#include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/ui_model/records.h"
 
 class QMenu;
 class QObject;
@@ -30,67 +28,24 @@ class QLabel;
 
 namespace platform::qtui {
 
-struct ListRow {
-    uint64_t serial = 0;  // identifies the row's widget item across removals
-    std::vector<std::string> cells;
-    std::intptr_t data = 0;
-};
+using ui_model::ControlRecord;
+using ui_model::ListRow;
+using ui_model::StatusField;
+using ui_model::WindowRecord;
 
-struct ControlRecord {
-    int window = 0;
-    int parent = 0;
-    ControlKind kind = ControlKind::Label;
-    std::string text;
-    int state = 0;
-    Rect geometry;
-    bool enabled = true;
-    bool visible = true;
-    std::vector<std::string> comboItems;
-    std::vector<std::pair<std::string, int>> columns;
-    std::vector<ListRow> rows;
-    uint64_t nextRowSerial = 1;
-    std::vector<int> selectedRows;
-    std::shared_ptr<const QImage> image;
-    uint64_t imageSerial = 0;
-};
-
-struct StatusField {
-    std::string text;
-    std::shared_ptr<const QImage> image;
-};
-
-struct WindowRecord {
-    std::string title;
-    unsigned flags = 0;
-    int owner = 0;
-    Rect geometry;
-    bool shown = false;
-    bool minimised = false;
-    ClientPoint pointer;
-    int menuBarHeight = 0;
-    int toolBarHeight = 0;
-    int statusBarHeight = 0;
-    std::vector<int> statusWidths;
-    std::vector<StatusField> statusFields;
-};
-
-struct MenuItemRecord {
-    int command = 0;
-    std::string text;
-};
-
-// The shared half. Guarded by `mutex`.
-struct Records {
-    std::mutex mutex;
+// The shared half: the model's records, and whether the application runs. Guarded by
+// `mutex`.
+struct Records : ui_model::Records {
     bool running = false;
-    std::map<int, WindowRecord> windows;
-    std::map<int, ControlRecord> controls;
-    std::map<int, std::vector<MenuItemRecord>> menuItems;
-    std::deque<Event> events;
-    bool trayShown = false;
-    bool trayAvailable = false;
 };
 Records& records();
+
+// Pictures in the records are QImages, converted in the thread that sets them so that the
+// GUI thread only puts them on screen.
+ui_model::ImageHandle pictureOf(const Image* image);  // null for none or an invalid one
+inline const QImage* qImageOf(const ui_model::ImageHandle& picture) {
+    return static_cast<const QImage*>(picture.get());
+}
 
 // The GUI thread's half.
 struct WindowWidgets {
@@ -116,8 +71,8 @@ Widgets& widgets();
 void onGuiThread(std::function<void()> work);
 bool onGuiThreadNow();
 
-// Appends an event for waitEvent; merges a Resized event into a Resized event of the same
-// window that is still waiting at the end of the queue. Any thread.
+// Appends an event for waitEvent (resizes merge as ui_model::EventQueue merges them) and
+// wakes the GUI thread. Dropped when the UI is not running. Any thread.
 void pushEvent(const Event& event);
 
 // Display conversions: the interface is ISO 8859-1; the program's LF CR line break

@@ -80,11 +80,10 @@ void layoutWindow(int window) {
         w.statusBar->setGeometry(0, clientHeight - statusHeight, width, statusHeight);
     }
     std::lock_guard lock(records().mutex);
-    auto record = records().windows.find(window);
-    if (record != records().windows.end()) {
-        record->second.menuBarHeight = menuHeight;
-        record->second.toolBarHeight = toolHeight;
-        record->second.statusBarHeight = statusHeight;
+    if (WindowRecord* record = records().window(window)) {
+        record->menuBarHeight = menuHeight;
+        record->toolBarHeight = toolHeight;
+        record->statusBarHeight = statusHeight;
     }
 }
 
@@ -120,12 +119,8 @@ bool openWindow(int window, Rect inner, const std::string& title, unsigned flags
     widgets().windows[window] = parts;
     {
         std::lock_guard lock(records().mutex);
-        WindowRecord record;
-        record.title = title;
-        record.flags = flags;
-        record.owner = owner;
-        record.geometry = Rect{shape.x(), shape.y(), shape.width(), shape.height()};
-        records().windows[window] = record;
+        records().addWindow(window, Rect{shape.x(), shape.y(), shape.width(), shape.height()},
+                            title, flags, owner);
     }
     top->setGeometry(shape);
     layoutWindow(window);
@@ -139,9 +134,7 @@ void closeWindow(int window) {
     std::vector<int> owned;
     {
         std::lock_guard lock(records().mutex);
-        for (const auto& [id, record] : records().windows)
-            if (record.owner == window && id != window)
-                owned.push_back(id);
+        owned = records().ownedWindows(window);
     }
     for (int id : owned)
         closeWindow(id);
@@ -152,8 +145,6 @@ void closeWindow(int window) {
     for (auto it = widgets().menus.begin(); it != widgets().menus.end();) {
         auto menuWindow = widgets().menuWindows.find(it->first);
         if (menuWindow != widgets().menuWindows.end() && menuWindow->second == window) {
-            std::lock_guard lock(records().mutex);
-            records().menuItems.erase(it->first);
             widgets().menuWindows.erase(menuWindow);
             it = widgets().menus.erase(it);
         } else {
@@ -161,16 +152,10 @@ void closeWindow(int window) {
         }
     }
     {
+        // The window's menus go with its record.
         std::lock_guard lock(records().mutex);
-        for (auto it = records().controls.begin(); it != records().controls.end();) {
-            if (it->second.window == window) {
-                widgets().controls.erase(it->first);
-                it = records().controls.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        records().windows.erase(window);
+        for (int control : records().removeWindow(window))
+            widgets().controls.erase(control);
     }
     widgets().windows.erase(found);
     delete top;
@@ -259,7 +244,7 @@ bool windowMinimised(int window) {
 Rect windowGeometry(int window) {
     std::lock_guard lock(records().mutex);
     auto record = records().windows.find(window);
-    return record == records().windows.end() ? Rect{} : record->second.geometry;
+    return record == records().windows.end() ? Rect{} : record->second.inner;
 }
 
 void setWindowGeometry(int window, Rect inner) {
@@ -270,7 +255,7 @@ void setWindowGeometry(int window, Rect inner) {
         auto record = records().windows.find(window);
         if (record == records().windows.end())
             return;
-        record->second.geometry = inner;
+        record->second.inner = inner;
     }
     onGuiThread([window, inner] {
         QWidget* top = topOf(window);

@@ -1,42 +1,30 @@
-// The headless UI's one record of everything, shared by its files. Any thread may call
-// the interface, so every access holds `mutex`.
+// The headless UI's one record of everything, shared by its files: the model's records
+// and what only the headless UI keeps. Any thread may call the interface, so every
+// access holds `mutex`.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/fake/fake_ui.h"
+#include "platform/ui_model/records.h"
 
 namespace platform::fake_ui {
 
-struct FakeMenu {
-    int window = 0;
-    std::string title;
-    std::vector<FakeMenuItem> items;
-};
-
-struct State {
-    std::mutex mutex;
-    std::condition_variable eventPosted;
+struct State : ui_model::Records {
     bool available = true;
-    bool trayAvailable = false;
-    bool trayShown = false;
     std::string trayTooltip;
     int menuBarHeight = 20;
     int toolBarHeight = 26;
     int statusBarHeight = 20;
-    std::map<int, FakeWindow> windows;
-    std::map<int, FakeControl> controls;
+    std::map<int, FakeWindowExtra> windowExtras;
+    std::map<int, FakeControlExtra> controlExtras;
     std::vector<int> controlOrder;
-    std::map<int, FakeMenu> menus;
     std::map<int, std::vector<FakeToolButton>> toolBars;
     std::map<int, std::map<std::pair<int, unsigned>, int>> shortcuts;
-    std::deque<Event> events;
     std::vector<FakeMessageBox> boxes;
     std::deque<int> scriptedAnswers;
     std::set<std::string> onceChosen;
@@ -50,7 +38,7 @@ struct State {
 
 State& state();
 
-// Queues an event and wakes waitEvent; the caller holds the lock.
-void pushEventLocked(State& s, const Event& event);
+// The headless UI keeps a shown picture as a copy of the image.
+ui_model::ImageHandle pictureOf(const Image* image);
 
 }  // namespace platform::fake_ui

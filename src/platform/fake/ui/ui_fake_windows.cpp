@@ -1,7 +1,7 @@
 // Headless windows, bars, menus, shortcuts, the event queue, the tray, message boxes
 // and desktop services.
 #include <algorithm>
-#include <chrono>
+#include <memory>
 
 #include "platform/fake/ui/ui_fake_state.h"
 
@@ -12,21 +12,13 @@ State& state() {
     return instance;
 }
 
-void pushEventLocked(State& s, const Event& event) {
-    if (event.kind == EventKind::Resized && !s.events.empty() &&
-        s.events.back().kind == EventKind::Resized && s.events.back().window == event.window)
-        s.events.back() = event;
-    else
-        s.events.push_back(event);
-    s.eventPosted.notify_all();
+ui_model::ImageHandle pictureOf(const Image* image) {
+    if (image == nullptr || !image->valid())
+        return nullptr;
+    return std::make_shared<const Image>(*image);
 }
 
 namespace {
-
-FakeWindow* windowLocked(State& s, int id) {
-    auto found = s.windows.find(id);
-    return found == s.windows.end() ? nullptr : &found->second;
-}
 
 int answerFor(State& s, MessageButtons buttons) {
     if (!s.scriptedAnswers.empty()) {
@@ -42,20 +34,18 @@ int answerFor(State& s, MessageButtons buttons) {
 void reset() {
     State& s = state();
     std::lock_guard lock(s.mutex);
+    s.clear();
     s.available = true;
     s.trayAvailable = false;
-    s.trayShown = false;
     s.trayTooltip.clear();
     s.menuBarHeight = 20;
     s.toolBarHeight = 26;
     s.statusBarHeight = 20;
-    s.windows.clear();
-    s.controls.clear();
+    s.windowExtras.clear();
+    s.controlExtras.clear();
     s.controlOrder.clear();
-    s.menus.clear();
     s.toolBars.clear();
     s.shortcuts.clear();
-    s.events.clear();
     s.boxes.clear();
     s.scriptedAnswers.clear();
     s.onceChosen.clear();
@@ -85,11 +75,18 @@ void setBarHeights(int menuBar, int toolBar, int statusBar) {
 }
 
 bool window(int id, FakeWindow& out) {
-    std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), id);
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    const ui_model::WindowRecord* found = s.window(id);
     if (found == nullptr)
         return false;
-    out = *found;
+    out = FakeWindow{};
+    static_cast<ui_model::WindowRecord&>(out) = *found;
+    static_cast<FakeWindowExtra&>(out) = s.windowExtras[id];
+    for (const ui_model::StatusField& field : found->statusFields) {
+        out.statusTexts.push_back(field.text);
+        out.statusHasImage.push_back(field.image != nullptr);
+    }
     return true;
 }
 
@@ -103,20 +100,20 @@ std::vector<int> windowIds() {
 
 std::string menuTitle(int menu) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    return found == state().menus.end() ? std::string() : found->second.title;
+    const ui_model::MenuRecord* found = state().menu(menu);
+    return found == nullptr ? std::string() : found->title;
 }
 
 int menuWindow(int menu) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    return found == state().menus.end() ? -1 : found->second.window;
+    const ui_model::MenuRecord* found = state().menu(menu);
+    return found == nullptr ? -1 : found->window;
 }
 
 std::vector<FakeMenuItem> menuItems(int menu) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    return found == state().menus.end() ? std::vector<FakeMenuItem>() : found->second.items;
+    const ui_model::MenuRecord* found = state().menu(menu);
+    return found == nullptr ? std::vector<FakeMenuItem>() : found->items;
 }
 
 std::vector<FakeToolButton> toolButtons(int window) {
@@ -175,13 +172,13 @@ void tickOnceBoxes(bool tick) {
 
 void setPointer(int window, ClientPoint point) {
     std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window))
+    if (ui_model::WindowRecord* found = state().window(window))
         found->pointer = point;
 }
 
 void setMinimised(int window, bool minimised) {
     std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window))
+    if (ui_model::WindowRecord* found = state().window(window))
         found->minimised = minimised;
 }
 
@@ -225,11 +222,10 @@ bool uiAvailable() {
 
 void shutdownUi() {
     std::lock_guard lock(state().mutex);
-    state().windows.clear();
-    state().controls.clear();
+    state().clear();
+    state().windowExtras.clear();
+    state().controlExtras.clear();
     state().controlOrder.clear();
-    state().events.clear();
-    state().trayShown = false;
 }
 
 bool openWindow(int window, Rect inner, const std::string& title, unsigned flags, int owner) {
@@ -238,16 +234,13 @@ bool openWindow(int window, Rect inner, const std::string& title, unsigned flags
     if (!s.available || window <= 0 || s.windows.count(window) != 0 || inner.width < 0 ||
         inner.height < 0)
         return false;
-    FakeWindow created;
-    created.inner = inner;
-    created.title = title;
-    created.flags = flags;
-    created.owner = owner;
+    s.addWindow(window, inner, title, flags, owner);
+    FakeWindowExtra& extra = s.windowExtras[window];
+    extra = FakeWindowExtra{};
     if ((flags & kWindowMinimumSize) != 0) {
-        created.minimumWidth = inner.width;
-        created.minimumHeight = inner.height;
+        extra.minimumWidth = inner.width;
+        extra.minimumHeight = inner.height;
     }
-    s.windows[window] = created;
     return true;
 }
 
@@ -256,23 +249,19 @@ void closeWindow(int window) {
     std::vector<int> owned;
     {
         std::lock_guard lock(s.mutex);
-        for (const auto& [id, w] : s.windows)
-            if (w.owner == window && id != window)
-                owned.push_back(id);
+        owned = s.ownedWindows(window);
     }
     for (int id : owned)
         closeWindow(id);
     std::lock_guard lock(s.mutex);
-    for (auto it = s.controls.begin(); it != s.controls.end();)
-        it = it->second.window == window ? s.controls.erase(it) : std::next(it);
+    for (int control : s.removeWindow(window))
+        s.controlExtras.erase(control);
     s.controlOrder.erase(std::remove_if(s.controlOrder.begin(), s.controlOrder.end(),
                                         [&](int id) { return s.controls.count(id) == 0; }),
                          s.controlOrder.end());
-    for (auto it = s.menus.begin(); it != s.menus.end();)
-        it = it->second.window == window ? s.menus.erase(it) : std::next(it);
     s.toolBars.erase(window);
     s.shortcuts.erase(window);
-    s.windows.erase(window);
+    s.windowExtras.erase(window);
 }
 
 bool windowExists(int window) {
@@ -282,175 +271,170 @@ bool windowExists(int window) {
 
 void setWindowTitle(int window, const std::string& title) {
     std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window))
+    if (ui_model::WindowRecord* found = state().window(window))
         found->title = title;
 }
 
 std::string windowTitle(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    const ui_model::WindowRecord* found = state().window(window);
     return found == nullptr ? std::string() : found->title;
 }
 
 void setWindowIcon(int window, const Image* icon) {
-    std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window))
-        found->hasIcon = icon != nullptr && icon->valid();
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.windows.count(window) != 0)
+        s.windowExtras[window].hasIcon = icon != nullptr && icon->valid();
 }
 
 void showWindow(int window, bool shown) {
     std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window))
+    if (ui_model::WindowRecord* found = state().window(window))
         found->shown = shown;
 }
 
 void fadeWindow(int window, bool shown, int durationMs) {
-    std::lock_guard lock(state().mutex);
-    if (FakeWindow* found = windowLocked(state(), window)) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (ui_model::WindowRecord* found = s.window(window)) {
         found->shown = shown;
-        ++found->fades;
-        found->lastFadeMs = durationMs;
+        FakeWindowExtra& extra = s.windowExtras[window];
+        ++extra.fades;
+        extra.lastFadeMs = durationMs;
     }
 }
 
 bool windowShown(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    const ui_model::WindowRecord* found = state().window(window);
     return found != nullptr && found->shown;
 }
 
 bool windowMinimised(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    const ui_model::WindowRecord* found = state().window(window);
     return found != nullptr && found->minimised;
 }
 
 Rect windowGeometry(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    const ui_model::WindowRecord* found = state().window(window);
     return found == nullptr ? Rect{} : found->inner;
 }
 
 void setWindowGeometry(int window, Rect inner) {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    FakeWindow* found = windowLocked(s, window);
+    ui_model::WindowRecord* found = s.window(window);
     if (found == nullptr || inner.width < 0 || inner.height < 0)
         return;
     // A window cannot shrink below its minimum, as on a real desktop.
-    inner.width = std::max(inner.width, found->minimumWidth);
-    inner.height = std::max(inner.height, found->minimumHeight);
+    const FakeWindowExtra& extra = s.windowExtras[window];
+    inner.width = std::max(inner.width, extra.minimumWidth);
+    inner.height = std::max(inner.height, extra.minimumHeight);
     const bool resized = inner.width != found->inner.width || inner.height != found->inner.height;
     found->inner = inner;
     if (resized)
-        pushEventLocked(s, Event{EventKind::Resized, window, 0, inner.width, inner.height});
+        s.events.push(Event{EventKind::Resized, window, 0, inner.width, inner.height});
 }
 
 ClientPoint pointerPosition(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    const ui_model::WindowRecord* found = state().window(window);
     return found == nullptr || !found->shown ? ClientPoint{} : found->pointer;
 }
 
 bool addMenu(int window, int menu, const std::string& title) {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    if (menu <= 0 || s.menus.count(menu) != 0 || (window != 0 && s.windows.count(window) == 0))
+    if (!s.addMenu(window, menu, title))
         return false;
-    s.menus[menu] = FakeMenu{window, title, {}};
+    if (ui_model::WindowRecord* owner = s.window(window))
+        owner->menuBarHeight = s.menuBarHeight;
     return true;
 }
 
 void addMenuItem(int menu, int command, const std::string& text, const Image* image) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    if (found != state().menus.end())
-        found->second.items.push_back(
-            FakeMenuItem{command, text, image != nullptr && image->valid()});
+    state().addMenuItem(menu, FakeMenuItem{command, text, image != nullptr && image->valid()});
 }
 
 void addMenuSeparator(int menu) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    if (found != state().menus.end())
-        found->second.items.push_back(FakeMenuItem{});
+    state().addMenuItem(menu, FakeMenuItem{});
 }
 
 std::string menuItemText(int menu, int command) {
     std::lock_guard lock(state().mutex);
-    auto found = state().menus.find(menu);
-    if (found == state().menus.end() || command == 0)
-        return std::string();
-    for (const FakeMenuItem& item : found->second.items)
-        if (item.command == command)
-            return item.text;
-    return std::string();
+    return state().menuItemText(menu, command);
 }
 
 int menuBarHeight(int window) {
     std::lock_guard lock(state().mutex);
-    for (const auto& [id, menu] : state().menus)
-        if (window != 0 && menu.window == window)
-            return state().menuBarHeight;
-    return 0;
+    const ui_model::WindowRecord* found = state().window(window);
+    return found == nullptr ? 0 : found->menuBarHeight;
 }
 
 void showPopupMenu(int menu) {
     std::lock_guard lock(state().mutex);
-    if (state().menus.count(menu) != 0)
+    if (state().menu(menu) != nullptr)
         state().lastPopup = menu;
 }
 
+namespace {
+
+void addToToolBar(int window, const FakeToolButton& button) {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    ui_model::WindowRecord* found = s.window(window);
+    if (found == nullptr)
+        return;
+    s.toolBars[window].push_back(button);
+    found->toolBarHeight = s.toolBarHeight;
+}
+
+}  // namespace
+
 void addToolButton(int window, int command, const Image* image, const std::string& tooltip) {
-    std::lock_guard lock(state().mutex);
-    if (state().windows.count(window) != 0)
-        state().toolBars[window].push_back(
-            FakeToolButton{command, tooltip, image != nullptr && image->valid()});
+    addToToolBar(window, FakeToolButton{command, tooltip, image != nullptr && image->valid()});
 }
 
 void addToolSeparator(int window) {
-    std::lock_guard lock(state().mutex);
-    if (state().windows.count(window) != 0)
-        state().toolBars[window].push_back(FakeToolButton{});
+    addToToolBar(window, FakeToolButton{});
 }
 
 int toolBarHeight(int window) {
     std::lock_guard lock(state().mutex);
-    return state().toolBars.count(window) != 0 ? state().toolBarHeight : 0;
+    const ui_model::WindowRecord* found = state().window(window);
+    return found == nullptr ? 0 : found->toolBarHeight;
 }
 
 bool createStatusBar(int window, const std::vector<int>& fieldWidths) {
-    std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    ui_model::WindowRecord* found = s.window(window);
     if (found == nullptr || !found->statusWidths.empty() || fieldWidths.empty())
         return false;
-    found->statusWidths = fieldWidths;
-    found->statusTexts.assign(fieldWidths.size(), std::string());
-    found->statusHasImage.assign(fieldWidths.size(), false);
+    s.addStatusBar(window, fieldWidths);
+    found->statusBarHeight = s.statusBarHeight;
     return true;
 }
 
 void setStatusField(int window, int field, const std::string& text, const Image* image) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
-    if (found == nullptr || field < 0 || field >= static_cast<int>(found->statusTexts.size()))
-        return;
-    found->statusTexts[static_cast<size_t>(field)] = text;
-    found->statusHasImage[static_cast<size_t>(field)] = image != nullptr && image->valid();
+    state().setStatusField(window, field, text, pictureOf(image));
 }
 
 std::string statusFieldText(int window, int field) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
-    if (found == nullptr || field < 0 || field >= static_cast<int>(found->statusTexts.size()))
-        return std::string();
-    return found->statusTexts[static_cast<size_t>(field)];
+    return state().statusFieldText(window, field);
 }
 
 int statusBarHeight(int window) {
     std::lock_guard lock(state().mutex);
-    FakeWindow* found = windowLocked(state(), window);
-    return found == nullptr || found->statusWidths.empty() ? 0 : state().statusBarHeight;
+    const ui_model::WindowRecord* found = state().window(window);
+    return found == nullptr ? 0 : found->statusBarHeight;
 }
 
 void addShortcut(int window, int key, unsigned modifiers, int eventNumber) {
@@ -463,19 +447,12 @@ void addShortcut(int window, int key, unsigned modifiers, int eventNumber) {
 Event waitEvent(int timeoutMs) {
     State& s = state();
     std::unique_lock lock(s.mutex);
-    const int waitMs = timeoutMs < 0 ? kWaitForeverCapMs : timeoutMs;
-    s.eventPosted.wait_for(lock, std::chrono::milliseconds(waitMs),
-                           [&] { return !s.events.empty(); });
-    if (s.events.empty())
-        return Event{};
-    Event next = s.events.front();
-    s.events.pop_front();
-    return next;
+    return s.events.pop(lock, timeoutMs < 0 ? kWaitForeverCapMs : timeoutMs);
 }
 
 void postEvent(const Event& event) {
     std::lock_guard lock(state().mutex);
-    pushEventLocked(state(), event);
+    state().events.push(event);
 }
 
 bool trayAvailable() {
