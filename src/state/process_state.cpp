@@ -3,6 +3,7 @@
 namespace korvo {
 
 uint8_t serverWorkArea[kWorkAreaSize];
+uint8_t clientWorkArea[kWorkAreaSize];
 uint8_t frameBuffer[kFrameBufferSize];
 
 std::atomic<int> exitRequested{0};

@@ -1,4 +1,4 @@
-// Process-wide state that the roles share: the work area, the frame buffer, flags, the
+// Process-wide state that the roles share: the work areas, the frame buffer, flags, the
 // temporary frame path and the pacing constants. Created zero-filled at start-up, alive
 // until the process ends. Flags have one writer each and are polled by the others; they
 // are atomics so that the polling is well defined.
@@ -20,6 +20,8 @@ inline constexpr size_t kWorkAreaSize = 4096;
 inline constexpr size_t kFrameBufferSize = 2000000;
 
 extern uint8_t serverWorkArea[kWorkAreaSize];
+// The client's pending input, in the arrangement of protocol/input_event.h.
+extern uint8_t clientWorkArea[kWorkAreaSize];
 extern uint8_t frameBuffer[kFrameBufferSize];
 
 extern std::atomic<int> exitRequested;
