@@ -288,7 +288,8 @@ int showMessageBoxOnce(int owner, const std::string& title, const std::string& t
 bool openUrl(const std::string& url);
 
 // Opens a compiled help file at a page with the desktop's viewer and remembers that
-// process; stopHelpViewer() ends the process last started. GUI thread only.
+// process; stopHelpViewer() ends the process last started. False, and nothing remembered,
+// when no viewer starts or the one started ends at once. GUI thread only.
 bool startHelpViewer(const std::string& file, const std::string& page);
 void stopHelpViewer();
 

@@ -164,6 +164,30 @@ TEST_F(QtEventsTest, MenuToolbarAndButtonsReportCommands) {
     EXPECT_EQ(commands, (std::vector<int>{104, 106, 40}));
 }
 
+TEST_F(QtEventsTest, FramesLeaveClicksToWhatLiesBeneathAndToTheControlsInside) {
+    platform::addToolButton(kMain, 106, nullptr, "Hide in tray");
+    // Like the program's outer frame, over the toolbar's lowest 10 pixels.
+    const Rect frame{2, platform::toolBarHeight(kMain) - 10, 496, 300};
+    ASSERT_TRUE(platform::createControl(kMain, 10, ControlKind::Frame, frame, "", 0));
+    ASSERT_TRUE(
+        platform::createControl(kMain, 40, ControlKind::Button, Rect{20, 40, 70, 24}, "OK", 10));
+    platform::showWindow(kMain, true);
+    QWidget* top = windowWidget(kMain);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+    QWidget* tool =
+        top->findChild<QToolBar*>()->widgetForAction(top->findChild<QToolBar*>()->actions().last());
+    QWidget* ok = controlWidget(40);
+    const QPoint lowerEdge = tool->mapTo(top, QPoint(tool->width() / 2, tool->height() - 1));
+    ASSERT_EQ(top->childAt(lowerEdge), controlWidget(10));  // the frame lies over it
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, lowerEdge);
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, ok->mapTo(top, QPoint(5, 5)));
+    std::vector<int> commands;
+    for (const Event& event : runLoop(50))
+        if (event.kind == EventKind::Command)
+            commands.push_back(event.id);
+    EXPECT_EQ(commands, (std::vector<int>{106, 40}));
+}
+
 TEST_F(QtEventsTest, CloseBoxAsksAndResizesArriveMerged) {
     platform::showWindow(kMain, true);
     runLoop(30);

@@ -1,15 +1,22 @@
 // Message boxes: from the GUI thread they run in place; from another thread only the
-// caller waits while the GUI loop goes on; the "do not show again" choice is kept.
+// caller waits while the GUI loop goes on; the "do not show again" choice is kept; an
+// empty caption shows empty.
 #include <QApplication>
 #include <QCheckBox>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "gui/qt_ui_fixture.h"
+#include "x11/xvfb.h"
+
+// Xlib's name for "no value" would hide the program's enumerators of that name.
+#undef None
 
 namespace {
 
@@ -198,6 +205,42 @@ TEST(QtUiStartTest, UnreachableDisplayMeansNoUiInsteadOfAnAbort) {
             std::_Exit(platform::initUi() ? 1 : 0);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A fresh process on an X server of its own: the caption is what the window system shows.
+TEST(QtCaptionTest, EmptyCaptionShowsEmptyOnTheScreen) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            testing_support::Xvfb xvfb;
+            if (!xvfb.start("640x480x24"))
+                std::_Exit(2);
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+            ::setenv("DISPLAY", xvfb.name().c_str(), 1);
+            if (!platform::initUi())
+                std::_Exit(3);
+            QTimer::singleShot(300, [] {
+                QMessageBox* box = openBox();
+                QGuiApplication::sync();
+                QProcess xprop;
+                xprop.start(QStringLiteral("xprop"),
+                            {QStringLiteral("-id"), QString::number(box->winId()),
+                             QStringLiteral("_NET_WM_NAME")});
+                xprop.waitForFinished();
+                std::fprintf(stderr, "%s", xprop.readAllStandardOutput().constData());
+                box->button(QMessageBox::Ok)->click();
+            });
+            platform::showMessageBox(0, "", "Korvo is already running.", MessageIcon::None,
+                                     MessageButtons::Ok);
+            platform::shutdownUi();
+            xvfb.stop();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "_NET_WM_NAME\\(UTF8_STRING\\) = \" *\"");
 }
 
 }  // namespace

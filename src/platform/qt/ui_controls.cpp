@@ -46,11 +46,15 @@ void storeState(int control, int state) {
 
 QWidget* makeWidget(int window, int control, ControlKind kind, QWidget* parent) {
     switch (kind) {
-        case ControlKind::Frame:
-            return new QGroupBox(parent);
+        case ControlKind::Frame: {
+            auto* frame = new QGroupBox(parent);
+            frame->setProperty(kMouseThrough, true);
+            return frame;
+        }
         case ControlKind::FlatFrame: {
             auto* frame = new QFrame(parent);
             frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            frame->setProperty(kMouseThrough, true);
             return frame;
         }
         case ControlKind::TabPanel: {

@@ -1,16 +1,78 @@
 // One application-wide event filter turns what happens to our widgets into the
 // program's events and keeps the records that other threads read current: keys of the
 // shortcut tables, clicks on image views, the pointer, window size, state and closing.
+// It also hands the mouse on from frames to what lies beneath them.
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTabWidget>
 #include <QWidget>
+
+#include <vector>
 
 #include "platform/qt/ui_state.h"
 
 namespace platform::qtui {
 namespace {
+
+// Takes the mouse events of a frame from a press passed through it until the last button
+// is up, as the pressed widget would have taken them had the frame not been there.
+QPointer<QWidget> pressedBeneath;
+// True while an event passed on is delivered: should what takes it hand it up to a frame,
+// it stays there.
+bool passingOn = false;
+
+// The topmost widget of the window at a point of the screen that is no frame: frames are
+// stepped over, together with what lies inside them, which is not at that point.
+QWidget* beneathFrames(QWidget* top, QPoint global) {
+    std::vector<QWidget*> stepped;
+    QWidget* found = nullptr;
+    while ((found = top->childAt(top->mapFromGlobal(global))) != nullptr &&
+           found->property(kMouseThrough).isValid()) {
+        found->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        stepped.push_back(found);
+    }
+    for (QWidget* frame : stepped)
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    return found;
+}
+
+// A frame's mouse event goes to what lies beneath the frame; false when it stays with the
+// frame. The controls inside a frame take their own events before the frame sees them.
+bool passOn(QWidget* frame, QMouseEvent* mouse) {
+    if (passingOn)
+        return false;
+    const QPointF global = mouse->globalPosition();
+    const bool press =
+        mouse->type() == QEvent::MouseButtonPress || mouse->type() == QEvent::MouseButtonDblClick;
+    if (press)
+        pressedBeneath = beneathFrames(frame->window(), global.toPoint());
+    QPointer<QWidget> target = pressedBeneath;
+    if (mouse->type() == QEvent::MouseButtonRelease && mouse->buttons() == Qt::NoButton)
+        pressedBeneath = nullptr;
+    if (target.isNull())
+        return false;
+    if (press) {
+        // The focus, too, goes where a click on the widget itself would have put it.
+        for (QWidget* w = target; w != nullptr && !w->isWindow(); w = w->parentWidget()) {
+            if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus) {
+                w->setFocus(Qt::MouseFocusReason);
+                break;
+            }
+        }
+    }
+    QMouseEvent passed(mouse->type(), target->mapFromGlobal(global), mouse->scenePosition(), global,
+                       mouse->button(), mouse->buttons(), mouse->modifiers(),
+                       mouse->pointingDevice());
+    passed.setTimestamp(mouse->timestamp());
+    passingOn = true;
+    QApplication::sendEvent(target, &passed);
+    passingOn = false;
+    mouse->setAccepted(passed.isAccepted());
+    return true;
+}
 
 int windowIdOf(const QWidget* widget) {
     if (widget == nullptr)
@@ -140,11 +202,17 @@ public:
             case QEvent::KeyRelease:
                 return takeShortcut(widget, static_cast<QKeyEvent*>(event));
             case QEvent::MouseMove:
+                if (widget->property(kMouseThrough).isValid() &&
+                    passOn(widget, static_cast<QMouseEvent*>(event)))
+                    return true;
                 trackPointer(widget, static_cast<QMouseEvent*>(event));
                 return false;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
+                if (widget->property(kMouseThrough).isValid() &&
+                    passOn(widget, static_cast<QMouseEvent*>(event)))
+                    return true;
                 trackPointer(widget, static_cast<QMouseEvent*>(event));
                 if (widget->property(kSkipRightRelease).isValid())
                     reportClick(widget, event);

@@ -64,7 +64,9 @@ QMessageBox* buildBox(const BoxRequest& request) {
     if (found != widgets().windows.end())
         owner = found->second.top.data();
     auto* box = new QMessageBox(owner);
-    box->setWindowTitle(toDisplay(request.title));
+    // Qt fills an empty caption with the program's name on its way to the window system; a
+    // single space gets there as it is and shows as empty.
+    box->setWindowTitle(request.title.empty() ? QStringLiteral(" ") : toDisplay(request.title));
     box->setText(toDisplay(request.text));
     box->setTextFormat(Qt::PlainText);
     switch (request.icon) {

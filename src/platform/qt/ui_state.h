@@ -102,5 +102,7 @@ inline constexpr const char* kWindowProperty = "korvoWindow";
 inline constexpr const char* kControlProperty = "korvoControl";
 // Set on image views only: true while the release that ends a right double click is due.
 inline constexpr const char* kSkipRightRelease = "korvoSkipRightRelease";
+// Set on frames, which are decoration: the mouse works what lies beneath them.
+inline constexpr const char* kMouseThrough = "korvoMouseThrough";
 
 }  // namespace platform::qtui

@@ -1,38 +1,71 @@
 // The tray icon. Where the desktop has no tray nothing is shown and nothing reported.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
 #include <memory>
 
 #include "platform/qt/ui_state.h"
+#include "platform/qt/ui_tray_internal.h"
 
 namespace platform::qtui {
 namespace {
 
 QSystemTrayIcon* trayIcon = nullptr;  // ended by shutdownUi, never at process exit
+bool shownByNotifierHost = false;     // the icon is shown by a StatusNotifierItem host
+
+// Whether a StatusNotifierWatcher runs on the session bus and has a host registered, as
+// Qt asks it when it looks for a tray.
+bool askWatcherForHost() {
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface* daemon = bus.isConnected() ? bus.interface() : nullptr;
+    if (daemon == nullptr || !daemon->isServiceRegistered(watcher).value())
+        return false;
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    ask << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(ask, QDBus::Block, 1000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
 
 void reportActivation(QSystemTrayIcon::ActivationReason reason) {
-    TrayAction action;
-    switch (reason) {
-        case QSystemTrayIcon::Trigger:
-            action = TrayAction::LeftClick;
-            break;
-        case QSystemTrayIcon::DoubleClick:
-            action = TrayAction::LeftDoubleClick;
-            break;
-        case QSystemTrayIcon::Context:
-            action = TrayAction::RightClick;
-            break;
-        default:
-            return;
-    }
-    pushEvent(Event{EventKind::Tray, 0, 0, static_cast<int>(action), 0});
+    if (std::optional<TrayAction> action = trayActionOf(reason, shownByNotifierHost))
+        pushEvent(Event{EventKind::Tray, 0, 0, static_cast<int>(*action), 0});
 }
 
 }  // namespace
 
+bool statusNotifierTray(const QString& platformName, bool watcherHasHost) {
+    return platformName != QLatin1String("xcb") || watcherHasHost;
+}
+
+std::optional<TrayAction> trayActionOf(QSystemTrayIcon::ActivationReason reason,
+                                       bool statusNotifier) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            return statusNotifier ? TrayAction::LeftDoubleClick : TrayAction::LeftClick;
+        case QSystemTrayIcon::DoubleClick:
+            return TrayAction::LeftDoubleClick;
+        case QSystemTrayIcon::Context:
+            return TrayAction::RightClick;
+        default:
+            return std::nullopt;
+    }
+}
+
 void initTray() {
     const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    // Asked at the moment Qt settles on its tray: its first look for one.
+    shownByNotifierHost =
+        available && statusNotifierTray(QGuiApplication::platformName(), askWatcherForHost());
     std::lock_guard lock(records().mutex);
     records().trayAvailable = available;
     records().trayShown = false;
