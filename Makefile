@@ -33,7 +33,7 @@ sanitize: deps
 
 # The threaded tests (server thread, GUI loop and role threads, thread and semaphore
 # primitives) under ThreadSanitizer.
-TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test
+TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test viewer_input_test
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON \
 		-DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null

@@ -1,5 +1,6 @@
 // The main window's shortcut table: the keys the viewer captures, each turned into an
-// event number that the event loop receives instead of a keystroke.
+// event number that the event loop receives instead of a keystroke. The viewer's table
+// (viewer/shortcut_table.h) says which keys they are; this is the list to register.
 #pragma once
 
 #include <vector>

@@ -3,6 +3,7 @@
 #include "app/roles/roles.h"
 
 #include "server/server_thread.h"
+#include "viewer/input_capture.h"
 
 namespace korvo {
 
@@ -28,9 +29,13 @@ bool runSettingsWindow(int) {
     return false;
 }
 
-void captureShortcut(int) {}
+void captureShortcut(int eventNumber) {
+    captureShortcutEvent(eventNumber);
+}
 
-void captureViewClick(int) {}
+void captureViewClick(int flagPosition) {
+    captureClick(flagPosition);
+}
 
 void showCurrentFrameAgain() {}
 

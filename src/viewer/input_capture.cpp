@@ -1,0 +1,151 @@
+#include "viewer/input_capture.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+
+#include "platform/threads.h"
+#include "protocol/wire.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
+#include "viewer/shortcut_table.h"
+#include "viewer/viewer_area.h"
+#include "viewer/viewer_state.h"
+
+namespace korvo {
+
+namespace {
+
+constexpr float kPointerUnits = 10000.0f;
+constexpr size_t kButtonBytes = 8;
+
+// Guards the pending input in clientWorkArea. Held only for a few stores, never across a
+// wait, so a role thread that is told to stop never leaves it held.
+std::mutex pendingInputLock;
+
+bool clientRunning() {
+    return platform::threadRunning(clientThread.load());
+}
+
+// The conditions under which a key over the view is taken.
+bool keysWelcome() {
+    return showingFrame.load() == 0 && clientRunning() && clientViewShown() &&
+           insideViewerArea(currentViewerArea(), mainWindowPointer());
+}
+
+// The single-byte code a key stands for; 0 when it stands for none.
+uint8_t byteCode(int code) {
+    return code >= 1 && code <= 0xFF ? static_cast<uint8_t>(code) : 0;
+}
+
+uint8_t characterOf(int eventNumber, int kind) {
+    switch (kind) {
+        case kCharacterPlain:
+            return byteCode(eventNumber);
+        case kCharacterShiftedLetter: {
+            const int code = eventNumber - kShiftedLetterEventBase;
+            return byteCode(code >= 'a' && code <= 'z' ? code - ('a' - 'A') : code);
+        }
+        case kCharacterControl:
+            // Backspace, Tab, Clear and Enter: the virtual key is the character's code.
+            return byteCode(eventNumber - kVirtualKeyEventBase);
+        default:
+            return 0;
+    }
+}
+
+void storeKey(uint8_t kind, uint8_t value) {
+    std::lock_guard lock(pendingInputLock);
+    clientWorkArea[kKeyValueOffset] = value;
+    clientWorkArea[kKeyValueOffset + 1] = 0;  // the text's terminator, or the code's high byte
+    clientWorkArea[kKeyKindOffset] = kind;
+}
+
+bool isClickFlag(int flagPosition) {
+    return flagPosition >= static_cast<int>(kLeftClickOffset) &&
+           flagPosition <= static_cast<int>(kRightDoubleClickOffset);
+}
+
+void storePointerValue(size_t offset, float value) {
+    storeLittleEndian32(std::bit_cast<uint32_t>(value), clientWorkArea + offset);
+}
+
+}  // namespace
+
+int capturePointer() {
+    if (!clientViewShown())
+        return 1;
+    const ViewerArea area = currentViewerArea();
+    const platform::ClientPoint point = mainWindowPointer();
+    if (!insideViewerArea(area, point))
+        return 1;
+    // A point strictly inside leaves width and height at least 2: the scales are never 0.
+    const float scaleX = static_cast<float>(area.width) / kPointerUnits;
+    const float scaleY = static_cast<float>(area.height) / kPointerUnits;
+    const float pointerX = static_cast<float>(point.x - kPointerReferenceX) / scaleX;
+    const float pointerY = static_cast<float>(point.y - kPointerReferenceY) / scaleY;
+    std::lock_guard lock(pendingInputLock);
+    storePointerValue(kPointerOffset, pointerX);
+    storePointerValue(kPointerOffset + 4, pointerY);
+    return 1;
+}
+
+int captureCharacter(int eventNumber, int kind) {
+    if (!keysWelcome())
+        return 0;
+    const uint8_t character = characterOf(eventNumber, kind);
+    if (character == 0)
+        return 0;
+    storeKey(kKeyKindCharacter, character);
+    return 1;
+}
+
+int captureVirtualKey(int eventNumber) {
+    if (!keysWelcome())
+        return 0;
+    const uint8_t code = byteCode(eventNumber - kVirtualKeyEventBase);
+    if (code == 0)
+        return 0;
+    storeKey(kKeyKindVirtualKey, code);
+    return 1;
+}
+
+int captureClick(int flagPosition) {
+    // Only the four click flags: the position must not reach any other byte of the area.
+    if (!isClickFlag(flagPosition) || !clientRunning())
+        return 0;
+    std::lock_guard lock(pendingInputLock);
+    clientWorkArea[flagPosition] = 1;
+    clientWorkArea[kMouseChangedOffset] = 1;
+    return 1;
+}
+
+int captureShortcutEvent(int eventNumber) {
+    const ShortcutRun* run = shortcutRunOf(eventNumber);
+    if (run == nullptr)
+        return 0;
+    switch (run->capture) {
+        case KeyCapture::Character:
+            return captureCharacter(eventNumber, kCharacterPlain);
+        case KeyCapture::ShiftedLetter:
+            return captureCharacter(eventNumber, kCharacterShiftedLetter);
+        case KeyCapture::ControlCharacter:
+            return captureCharacter(eventNumber, kCharacterControl);
+        case KeyCapture::VirtualKey:
+            return captureVirtualKey(eventNumber);
+    }
+    return 0;
+}
+
+InputEvent takePendingInput() {
+    std::lock_guard lock(pendingInputLock);
+    const InputEvent event = placedInputEvent(clientWorkArea);
+    std::memset(clientWorkArea + kButtonsOffset, 0, kButtonBytes);
+    std::memset(clientWorkArea + kMouseChangedOffset, 0, 2);
+    std::memset(clientWorkArea + kKeyKindOffset, 0, 2);
+    std::memset(clientWorkArea + kKeyValueOffset, 0, 4);
+    return event;
+}
+
+}  // namespace korvo

@@ -1,0 +1,44 @@
+// The user's pointer, clicks and keys over the view become the client's pending input
+// (clientWorkArea, in the arrangement of protocol/input_event.h), which the client thread
+// sends once per request cycle. The pointer fields are state and go out with every event;
+// the click flags, mouseChanged and the key are one-shot: a later key of the same cycle
+// replaces an earlier one, and the clicks of one cycle go out together.
+//
+// Every access to the pending input goes through these procedures, which keep it under
+// one lock: the GUI thread stores keys and clicks while the client thread samples the
+// pointer and takes the event, and neither sees the other's work half done.
+#pragma once
+
+#include "protocol/input_event.h"
+
+namespace korvo {
+
+// captureCharacter's kinds: the event number is the character's code (1), 300 + the
+// lower-case letter's code, sent upper case (2), or 500 + a control character's code (3).
+inline constexpr int kCharacterPlain = 1;
+inline constexpr int kCharacterShiftedLetter = 2;
+inline constexpr int kCharacterControl = 3;
+
+// Client thread, once per frame step: samples the pointer when the Client tab shows the
+// view and the pointer lies over it; otherwise the last values stay. Returns 1.
+int capturePointer();
+
+// GUI thread. Store a key when no frame is being taken in, the client thread runs, the
+// Client tab shows the view and the pointer lies over it; 1 when a key was stored, else 0.
+int captureCharacter(int eventNumber, int kind);
+int captureVirtualKey(int eventNumber);
+
+// GUI thread: a click on the view, by the position of its flag in the pending input
+// (kLeftClickOffset .. kRightDoubleClickOffset). Stored whenever the client thread runs:
+// the click comes from the view itself. 1 when stored, else 0.
+int captureClick(int flagPosition);
+
+// GUI thread: a shortcut event number, captured as the shortcut table says; 1 when a key
+// was stored, else 0 (also for a number that is in no run of the table).
+int captureShortcutEvent(int eventNumber);
+
+// Client thread: the pending input as the next event carries it, with the one-shot fields
+// cleared in the same step, so that nothing captured meanwhile is lost.
+InputEvent takePendingInput();
+
+}  // namespace korvo
