@@ -115,8 +115,8 @@ bool ConnectDialog() {
     if (!buildConnectDialog())
         return false;
     fillClientFields({kAddress, kPort, kUser, kPassword});
-    setWindowShown(kConnectDialogId, 0, 1);
     installDialogKeys(kConnectDialogId);
+    setWindowShown(kConnectDialogId, 0, 1);
     for (;;) {
         const DialogEvent event = nextDialogEvent(kConnectDialogId, kOk);
         if (event.action == DialogAction::Confirm && validateConnectInput(kConnectDialogId)) {

@@ -14,8 +14,8 @@ bool SettingsWindow(int initialPage) {
         return false;
     fillSettingsWindow();
     platform::setControlState(kPages, initialPage);
-    setWindowShown(kSettingsWindowId, 0, 0);
     installDialogKeys(kSettingsWindowId);
+    setWindowShown(kSettingsWindowId, 0, 0);
     for (;;) {
         const DialogEvent event = nextDialogEvent(kSettingsWindowId, kOk);
         if (event.action == DialogAction::Confirm) {
