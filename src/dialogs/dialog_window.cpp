@@ -66,6 +66,12 @@ DialogEvent nextDialogEvent(int dialog, int okButton) {
 void endDialog(int dialog) {
     setWindowShown(dialog, 1, 1);
     platform::closeWindow(dialog);
+    // Keys and clicks that reached the dialog while it faded out go with it.
+    for (platform::Event late = platform::waitEvent(0); late.kind != platform::EventKind::None;
+         late = platform::waitEvent(0)) {
+        if (late.window != dialog)
+            heldEvents.push_back(late);
+    }
     std::vector<platform::Event> waiting;
     waiting.swap(heldEvents);
     for (const platform::Event& event : waiting)

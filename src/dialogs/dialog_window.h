@@ -39,7 +39,7 @@ struct DialogEvent {
 DialogEvent nextDialogEvent(int dialog, int okButton);
 
 // Hides the dialog with the fade, destroys it and hands the events that waited back to
-// the main window's loop.
+// the main window's loop; what still came for the dialog is dropped.
 void endDialog(int dialog);
 
 // Selects the first item whose text equals `text` ignoring letter case; when none does,

@@ -107,9 +107,13 @@ TEST_F(QtDialogsTest, ControlsSitWhereThePagesPutThemAndTheirTextsFitInBothLangu
             EXPECT_EQ(controlWidget(kServerUser)->parentWidget(), controlWidget(kServerPage));
             EXPECT_EQ(controlWidget(kServerPortLabel)->property("text").toString(),
                       language.languageCode == "deutsch" ? "Portnummer:" : "Portnumber:");
+            // Escape ends the window; the Return typed after it goes with the window.
             QTest::keyClick(controlWidget(kQuality), Qt::Key_Escape);
+            QTest::keyClick(controlWidget(kQuality), Qt::Key_Return);
         });
         EXPECT_FALSE(SettingsWindow(kServerSettingsPage));
+        for (const platform::Event& left : runLoop(20))
+            EXPECT_NE(left.window, kSettingsWindowId);
     }
     EXPECT_FALSE(std::filesystem::exists(settingsPath));
 
