@@ -24,8 +24,6 @@ TEST_F(SettingsWindowTest, WithoutAFileItShowsTheDefaultsAndOkWritesTheWholeFile
     EXPECT_EQ(window.owner, kMainWindowId);
     EXPECT_EQ(window.inner.width, 400);
     EXPECT_EQ(window.inner.height, 280);
-    EXPECT_EQ(window.flags,
-              platform::kWindowToolWindow | platform::kWindowCentred | platform::kWindowModal);
     EXPECT_EQ(window.fades, 0);  // shown at once
     EXPECT_EQ(state(kPages), kServerSettingsPage);
     EXPECT_EQ(text(kClientPort), "");
