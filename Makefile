@@ -32,8 +32,10 @@ sanitize: deps
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # The threaded tests (server thread, GUI loop and role threads, thread and semaphore
-# primitives) under ThreadSanitizer.
-TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test viewer_input_test
+# primitives, the dialogs driven from a second thread, the input capture) under
+# ThreadSanitizer.
+TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test viewer_input_test \
+	dialogs_test
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON \
 		-DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null

@@ -59,10 +59,12 @@ void shutdownUi();
 
 // Window flags for openWindow.
 inline constexpr unsigned kWindowResizable = 1;    // sizing border, minimise and maximise boxes
-inline constexpr unsigned kWindowToolWindow = 2;   // narrow caption with a close box, fixed size
+inline constexpr unsigned kWindowToolWindow = 2;   // narrow caption with a close box, fixed
+                                                   // size, the small font of dialogs
 inline constexpr unsigned kWindowCentred = 4;      // centred over the owner, else the screen
 inline constexpr unsigned kWindowMinimumSize = 8;  // cannot be made smaller than its creation size
-inline constexpr unsigned kWindowModal = 16;       // other windows take no input while it is shown
+inline constexpr unsigned kWindowModal = 16;       // its owner (without one: every other window)
+                                                   // takes no input while it is shown
 
 // Creates a top-level window, hidden. `inner` gives the position of the inner area on the
 // screen (ignored with kWindowCentred) and its size; the inner area holds the menu bar, if

@@ -75,6 +75,7 @@ inline constexpr std::string_view kHelpFileName = "help.chm";
 inline constexpr std::string_view kServerIpAndPort = "Server-IP + Port:";
 inline constexpr std::string_view kPort = "Port";
 inline constexpr std::string_view kMaxClients = "Max. Clients:";
+inline constexpr std::string_view kOk = "OK";
 inline constexpr std::string_view kReset = "Reset";
 }  // namespace fixedText
 

@@ -1,7 +1,9 @@
-// The server role is the real one. Until the client, the settings window and the
-// connect dialog are part of the program, they cannot start and capture nothing.
+// The server role, the settings window and the connect dialog are the real ones. Until
+// the client is part of the program, it cannot start and captures nothing.
 #include "app/roles/roles.h"
 
+#include "dialogs/connect_dialog.h"
+#include "dialogs/settings_window.h"
 #include "server/server_thread.h"
 #include "viewer/input_capture.h"
 
@@ -22,11 +24,11 @@ void closeServerRole() {
 void closeClientConnection() {}
 
 bool runConnectDialog() {
-    return false;
+    return ConnectDialog();
 }
 
-bool runSettingsWindow(int) {
-    return false;
+bool runSettingsWindow(int page) {
+    return SettingsWindow(page);
 }
 
 void captureShortcut(int eventNumber) {

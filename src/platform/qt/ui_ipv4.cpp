@@ -1,6 +1,7 @@
 // The IPv4 address control: four number fields of 0 to 255 in one sunken box.
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -48,6 +49,33 @@ std::string normalField(const std::string& part) {
 QLineEdit* fieldOf(QWidget* box, int index) {
     return box->findChild<QLineEdit*>(QStringLiteral("field%1").arg(index));
 }
+
+void moveToField(QWidget* box, int index) {
+    if (QLineEdit* next = index < kFields ? fieldOf(box, index) : nullptr) {
+        next->setFocus();
+        next->selectAll();
+    }
+}
+
+// One number field. A typed "." (also the keypad's separator, whatever it prints) ends
+// the field and moves on to the next one instead of being refused.
+class AddressField : public QLineEdit {
+public:
+    AddressField(QWidget* box, int index) : QLineEdit(box), index_(index) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* key) override {
+        const bool keypad = (key->modifiers() & Qt::KeypadModifier) != 0;
+        if (key->key() == Qt::Key_Period || (keypad && key->key() == Qt::Key_Comma)) {
+            moveToField(parentWidget(), index_ + 1);
+            return;
+        }
+        QLineEdit::keyPressEvent(key);
+    }
+
+private:
+    int index_;
+};
 
 void storeFields(int control, QWidget* box) {
     std::string joined;
@@ -99,7 +127,7 @@ QWidget* makeIpv4Widget(int control, QWidget* parent) {
     for (int i = 0; i < kFields; ++i) {
         if (i > 0)
             row->addWidget(new QLabel(QStringLiteral("."), box));
-        auto* field = new QLineEdit(box);
+        auto* field = new AddressField(box, i);
         field->setObjectName(QStringLiteral("field%1").arg(i));
         field->setFrame(false);
         field->setAlignment(Qt::AlignCenter);
@@ -109,11 +137,8 @@ QWidget* makeIpv4Widget(int control, QWidget* parent) {
             if (field->text().toInt() > 255)
                 field->setText(QStringLiteral("255"));
             storeFields(control, box);
-            if (field->text().size() == 3 && i + 1 < kFields)
-                if (QLineEdit* next = fieldOf(box, i + 1)) {
-                    next->setFocus();
-                    next->selectAll();
-                }
+            if (field->text().size() == 3)
+                moveToField(box, i + 1);
         });
         row->addWidget(field, 1);
     }

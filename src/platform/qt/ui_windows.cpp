@@ -2,6 +2,7 @@
 // status bar, showing, fading and geometry.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -23,9 +24,8 @@ QWidget* topOf(int window) {
 }
 
 Qt::WindowFlags flagsFor(unsigned flags) {
-    if ((flags & kWindowToolWindow) != 0)
-        return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-               Qt::WindowCloseButtonHint;
+    if ((flags & kWindowToolWindow) != 0)  // a utility window: the narrow caption, if any
+        return Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     Qt::WindowFlags shape = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if ((flags & kWindowResizable) != 0)
@@ -42,6 +42,17 @@ QRect centred(QSize size, QWidget* owner) {
     QRect placed(QPoint(0, 0), size);
     placed.moveCenter(area.center());
     return placed;
+}
+
+// A dialog's controls are placed in pixels for texts of about 11 pixels in a narrow
+// face; the desktop's own font, often larger and wider, would cut their labels off.
+void useDialogFont(QWidget* top) {
+    constexpr int kDialogFontPixels = 11;
+    constexpr int kDialogFontStretch = 80;  // per cent of the normal width
+    QFont font = top->font();
+    font.setPixelSize(kDialogFontPixels);
+    font.setStretch(kDialogFontStretch);
+    top->setFont(font);
 }
 
 void setShown(QWidget* top, bool shown) {
@@ -102,8 +113,10 @@ bool openWindow(int window, Rect inner, const std::string& title, unsigned flags
     auto* top = new QWidget(ownerTop, flagsFor(flags));
     top->setProperty(kWindowProperty, window);
     top->setWindowTitle(toDisplay(title));
+    if ((flags & kWindowToolWindow) != 0)
+        useDialogFont(top);
     if ((flags & kWindowModal) != 0)
-        top->setWindowModality(Qt::ApplicationModal);
+        top->setWindowModality(ownerTop != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     QRect shape(inner.x, inner.y, inner.width, inner.height);
     if ((flags & kWindowCentred) != 0)
         shape = centred(shape.size(), ownerTop);
