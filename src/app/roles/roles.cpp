@@ -1,8 +1,11 @@
-// The server role is the real one. Until the client, the settings window and the
-// connect dialog are part of the program, they cannot start and capture nothing.
+// The server and the client are the real ones. Until the settings window, the connect
+// dialog and the viewer's input capture are part of the program, they cannot be opened
+// and capture nothing.
 #include "app/roles/roles.h"
 
 #include "server/server_thread.h"
+#include "viewer/client_thread.h"
+#include "viewer/frame_view.h"
 
 namespace korvo {
 
@@ -11,14 +14,16 @@ platform::ThreadHandle startServerRole() {
 }
 
 platform::ThreadHandle startClientRole() {
-    return nullptr;
+    return startClientThread();
 }
 
 void closeServerRole() {
     closeServer();
 }
 
-void closeClientConnection() {}
+void closeClientConnection() {
+    releaseClientConnection();
+}
 
 bool runConnectDialog() {
     return false;
@@ -32,6 +37,8 @@ void captureShortcut(int) {}
 
 void captureViewClick(int) {}
 
-void showCurrentFrameAgain() {}
+void showCurrentFrameAgain() {
+    rescaleShownImage();
+}
 
 }  // namespace korvo
