@@ -93,15 +93,16 @@ bool takeMemoryFrame(const ClientRun& run, Intake& intake) {
     const auto length = static_cast<int32_t>(loadLittleEndian32(frameBuffer));
     if (!samplePointer())
         return false;
+    // Without a frame there is nothing to check, and no answer to wait for.
+    if (length <= 0 || static_cast<size_t>(length) > kFrameDataCapacity)
+        return true;
     const uint32_t before = checksumReplies.load();
     sendText(run.connection, kKeywordCrc32);
     if (!pause(shortTickMs))
         return false;
     const uint8_t* frame = frameBuffer + kFrameLengthBytes;
-    if (length > 0 && static_cast<size_t>(length) <= kFrameDataCapacity) {
-        intake.usable = decodeJpeg(frame, static_cast<size_t>(length), intake.candidate);
-        intake.crc = crc32(frame, static_cast<size_t>(length));
-    }
+    intake.usable = decodeJpeg(frame, static_cast<size_t>(length), intake.candidate);
+    intake.crc = crc32(frame, static_cast<size_t>(length));
     bool answered = false;
     if (!awaitChecksum(before, answered))
         return false;
