@@ -182,14 +182,14 @@ TEST_F(ClientServerTest, ARefusedLoginShowsItsMessageOnceAndRequestsNoFrame) {
     EXPECT_EQ(clientStatus(), "   Client: No connection");
     EXPECT_EQ(peer_.captures(), 0);
 
-    ASSERT_EQ(peer_.ask("login anna secret"), "ok");
-    ASSERT_EQ(peer_.ask("limit 0"), "ok");
-    startClient(korvo::settings.clientPort);
+    ServerPeer full;
+    ASSERT_EQ(full.ask("limit 0"), "ok");
+    startClient(full.start());
     ASSERT_TRUE(eventually([] { return !clientRunning(); }));
     EXPECT_EQ(messageBoxes().back(),
               "Error|Login failed. The server does not accept more clients.");
     EXPECT_EQ(messageBoxes().size(), 2u);
-    EXPECT_EQ(peer_.captures(), 0);
+    EXPECT_EQ(full.captures(), 0);
 }
 
 TEST_F(ClientServerTest, NoFrameIsRequestedWhileTheWindowIsMinimisedOrTheServerTabShows) {
