@@ -1,12 +1,13 @@
 # Korvo: `make run` installs what is missing, builds and starts the program;
-# `make test` installs, builds and runs every test.
+# `make demo` shows a server and a client working together; `make test` installs,
+# builds and runs every test.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps configure build run demo test sanitize tsan bench fuzz format format-check clean
 
 all: build
 
@@ -21,6 +22,10 @@ build: configure
 
 run: build
 	@scripts/run-korvo $(BUILD_DIR)/korvo
+
+# A server on a private desktop and a client logged in to it; Ctrl+C ends it.
+demo: build
+	@scripts/demo $(BUILD_DIR)/korvo
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
