@@ -3,12 +3,15 @@
 // roles share frameBuffer and the temporary frame file, so they cannot run in one
 // process.) It takes one command a line on stdin and answers on stdout:
 //   screen W H SEED  the desktop becomes W by H pixels of a pattern made from SEED  -> ok
+//   desktop W H      the desktop becomes a desktop-like picture of W by H pixels     -> ok
 //   pipe 0|1         framesViaPipe                                                   -> ok
 //   login U P        the server's username and password                              -> ok
 //   limit N          the client limit                                                -> ok
 //   start            starts the server thread                                        -> port N
 //   calls            the injector's calls so far, one a line                         -> ... end
 //   captures         the frames captured so far                                      -> N
+//   watch N          waits (up to 3 s) until the injector has more than N calls; when
+//                    it saw that, in microseconds of the monotonic clock             -> T
 //   quit             stops the server and ends
 #include <chrono>
 #include <cstdint>
@@ -25,6 +28,7 @@
 #include "settings/settings.h"
 #include "state/main_window_ids.h"
 #include "state/process_state.h"
+#include "support/desktop_picture.h"
 #include "support/temp_dir.h"
 #include "texts/texts.h"
 
@@ -36,6 +40,17 @@ std::vector<uint8_t> pattern(int width, int height, unsigned seed) {
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i] = static_cast<uint8_t>((i * 37 + seed * 101) ^ (i >> 9));
     return rows;
+}
+
+// Looks at the injector every 100 microseconds.
+long long watchInjector(size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (platform::fake::injectedCalls().size() <= count &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void buildServerWindow() {
@@ -76,6 +91,16 @@ int main() {
             platform::fake::scriptScreen(
                 platform::fake::desktopScript(width, height, pattern(width, height, seed)));
             std::cout << "ok" << std::endl;
+        } else if (word == "desktop") {
+            int width = 0, height = 0;
+            command >> width >> height;
+            platform::fake::scriptScreen(platform::fake::desktopScript(
+                width, height, testing_support::desktopPicture(width, height)));
+            std::cout << "ok" << std::endl;
+        } else if (word == "watch") {
+            size_t count = 0;
+            command >> count;
+            std::cout << watchInjector(count) << std::endl;
         } else if (word == "pipe") {
             int on = 0;
             command >> on;
