@@ -3,6 +3,7 @@
 // Flat areas with sharp edges, as desktops are.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -11,8 +12,8 @@ namespace testing_support {
 
 inline void fillRect(std::vector<uint8_t>& bgrx, int pictureWidth, int pictureHeight, int left,
                      int top, int width, int height, uint8_t b, uint8_t g, uint8_t r) {
-    for (int y = top; y < top + height && y < pictureHeight; ++y)
-        for (int x = left; x < left + width && x < pictureWidth; ++x) {
+    for (int y = std::max(top, 0); y < top + height && y < pictureHeight; ++y)
+        for (int x = std::max(left, 0); x < left + width && x < pictureWidth; ++x) {
             uint8_t* p = bgrx.data() + (static_cast<size_t>(y) * pictureWidth + x) * 4;
             p[0] = b, p[1] = g, p[2] = r, p[3] = 0;
         }
