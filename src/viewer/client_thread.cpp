@@ -153,8 +153,12 @@ int runClient() {
     clientConnection.store(run.connection);
 
     // No result is known before the reply: a byte left from an earlier run must not read
-    // as one when the server stays silent.
+    // as one when the server stays silent. Nor may units an earlier run left (a server
+    // can send replies nobody asked for) release this run's waits before their replies;
+    // no receive thread runs yet that could post one of this run's.
     storeClientByte(kLoginResultOffset, 0);
+    while (platform::tryWaitSemaphore(clientSemaphore)) {
+    }
     sendLogin(run.connection, user, password);
     if (!startReceiving(run))
         return 0;

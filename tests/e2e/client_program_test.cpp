@@ -84,8 +84,8 @@ bool bright(uint32_t pixel) {
 }
 
 // The mean difference of a pixel (three channels summed) between the server's screen
-// and the view that JPEG at quality 70 and the painted cursor leave; a view one pixel
-// row off already differs by far more.
+// and the view that JPEG at quality 70 and the painted cursor leave (about 2); a view a
+// few pixels off differs by far more.
 constexpr double kCloseMatch = 8;
 
 struct Match {

@@ -88,6 +88,18 @@ TEST_F(ClientServerTest, LogsInAndTheClientCommandEndsTheRunSoThatTheNextOneWork
     EXPECT_TRUE(messageBoxes().empty());
 }
 
+TEST_F(ClientServerTest, ARunStartsCleanWhateverUnitsAnEarlierRunLeftOnTheSemaphore) {
+    // More than the Client command's reset takes away, as a server that sends replies
+    // nobody asked for leaves them.
+    for (int i = 0; i < 100; ++i)
+        platform::postSemaphore(korvo::clientSemaphore);
+    connectTo(320, 240);
+    EXPECT_TRUE(loggedIn());
+    EXPECT_TRUE(frameShown());
+    ASSERT_TRUE(framesServed(3));
+    EXPECT_TRUE(clientRunning());
+}
+
 TEST_F(ClientServerTest, FileRouteFramesReachTheViewAndTheWindowIsFittedToTheFirst) {
     const platform::Rect before = mainWindowGeometry();
     const platform::Rect viewBefore = view().geometry;
