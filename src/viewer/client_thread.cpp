@@ -1,7 +1,7 @@
 #include "viewer/client_thread.h"
 
-#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 #include "platform/clock.h"
@@ -59,12 +59,19 @@ bool receiveLoopsHaveLeft() {
     return waitUntil([] { return receiveLoopsActive() == 0; }, kLeaveWaitMs);
 }
 
+// Through volatile, so that the compiler keeps the stores although nothing reads them.
 template <typename Text>
 void wipe(Text& text) {
-    std::fill(text.begin(), text.end(), 0);
+    volatile char* bytes = reinterpret_cast<volatile char*>(text.data());
+    for (size_t i = 0; i < text.size(); ++i)
+        bytes[i] = 0;
 }
 
-void sendLogin(int connection, std::string& user, std::string& password) {
+// The copies of the username and the password, and the message built from them, are
+// emptied as soon as the message is out.
+void sendLogin(int connection) {
+    std::string user = settings.clientUser;
+    std::string password = settings.clientPassword;
     auto login = encodeLogin(user, password);
     sendBytes(connection, login.data(), login.size());
     wipe(user);
@@ -72,8 +79,8 @@ void sendLogin(int connection, std::string& user, std::string& password) {
     wipe(login);
 }
 
-// Starts the receive thread and waits for the login reply. False when the thread was
-// terminated meanwhile, or when no receive thread could be started (the run then gives up).
+// Starts the receive thread and waits for the login reply. False when this thread was
+// terminated meanwhile. Without a receive thread the run gives up at its first end test.
 bool startReceiving(ClientRun& run) {
     run.receiver = startReceiveThread(run.connection);
     receiveThread = run.receiver;
@@ -130,8 +137,6 @@ void clientThreadEntry() {
 int runClient() {
     ClientRun run;
     freeHeldCopy();
-    std::string user = settings.clientUser;
-    std::string password = settings.clientPassword;
     showingFrame.store(0);
 
     if (!initNetwork()) {
@@ -159,7 +164,7 @@ int runClient() {
     storeClientByte(kLoginResultOffset, 0);
     while (platform::tryWaitSemaphore(clientSemaphore)) {
     }
-    sendLogin(run.connection, user, password);
+    sendLogin(run.connection);
     if (!startReceiving(run))
         return 0;
     applyLoginResult(run);

@@ -77,10 +77,10 @@ void storeFrameLength(size_t length) {
 // frame that would pass the end of frameBuffer is dropped whole (its length reads 0):
 // what follows of it starts a new frame, which fails its checksum.
 bool takeFrameChunk(int connection, ReceiveState& state) {
-    uint8_t* const end = frameBuffer + kFrameLengthBytes + state.frameTotal;
+    uint8_t* const next = frameBuffer + kFrameLengthBytes + state.frameTotal;
     const size_t room = kFrameDataCapacity - state.frameTotal;
     uint8_t spare[kChunkPayload];
-    uint8_t* const into = room >= kChunkPayload ? end : spare;
+    uint8_t* const into = room >= kChunkPayload ? next : spare;
     const size_t count = receiveChunkPayload(connection, into);
     if (platform::stopRaised())
         return false;
@@ -90,7 +90,7 @@ bool takeFrameChunk(int connection, ReceiveState& state) {
             state.frameTotal = 0;
             return true;
         }
-        std::memcpy(end, spare, count);
+        std::memcpy(next, spare, count);
     }
     state.frameTotal += count;
     if (count == kChunkPayload)
