@@ -69,9 +69,13 @@ protected:
         ASSERT_TRUE(korvo::buildMainWindow());
         platform::showWindow(korvo::kMainWindowId, true);
         guiRunning_ = true;
-        gui_ = std::thread([this] {
-            while (guiRunning_)
-                korvo::handleEvent(platform::waitEvent(10));
+        gui_ = std::thread([] {
+            while (guiRunning_) {
+                const platform::Event event = platform::waitEvent(10);
+                korvo::handleEvent(event);
+                if (event.kind != platform::EventKind::None)
+                    ++eventsHandled_;
+            }
         });
     }
 
@@ -94,11 +98,13 @@ protected:
         ASSERT_NE(korvo::clientThread.load(), nullptr);
     }
 
-    // The Client command, handled by the GUI thread like a click on it.
+    // The Client command, handled by the GUI thread like a click on it; returns once the
+    // GUI thread is done with it.
     static void clientCommand() {
+        const int before = eventsHandled_;
         platform::postEvent(platform::Event{platform::EventKind::Command, korvo::kMainWindowId,
                                             korvo::command::kClient, 0, 0});
-        eventually([] { return !platform::threadRunning(korvo::clientThread); });
+        eventually([before] { return eventsHandled_ > before; });
     }
 
     static bool clientRunning() { return platform::threadRunning(korvo::clientThread); }
@@ -138,7 +144,8 @@ protected:
 
     TempDir temp_;
     std::thread gui_;
-    std::atomic<bool> guiRunning_{false};
+    static inline std::atomic<bool> guiRunning_{false};
+    static inline std::atomic<int> eventsHandled_{0};
 };
 
 }  // namespace testing_support

@@ -111,6 +111,30 @@ TEST_F(ClientRawServerTest, AChecksumAnsweredLateStillCountsForItsFrame) {
     EXPECT_EQ(server.frameRequests().back(), "image") << "no fallback: every frame was usable";
 }
 
+TEST_F(ClientRawServerTest, AClientCommandTerminatesARunStuckInAWaitAndTheNextRunWorks) {
+    ScriptedServer silent([](ScriptedServer&, const std::string&) {});
+    startClient(silent.port());
+    ASSERT_TRUE(eventually([&] { return !silent.requests().empty(); }));
+
+    clientCommand();  // the run waits for a login reply that never comes: it is terminated
+    EXPECT_FALSE(clientRunning());
+    EXPECT_EQ(clientStatus(), "   Client: No connection");
+    EXPECT_FALSE(view().hasImage);
+    EXPECT_EQ(korvo::clientConnection, 0);
+    EXPECT_TRUE(eventually(
+        [] { return korvo::receiveLoopsActive() == 0 && korvo::clientRunsActive() == 0; }));
+
+    const std::string frame = testJpeg();
+    ScriptedServer server(answering({
+        [&](ScriptedServer& s, const std::string&) { s.sendChunks(frame); },
+        [&](ScriptedServer& s) { s.send(checksumReply(frame)); },
+    }));
+    startClient(server.port());
+    EXPECT_TRUE(eventually([] { return view().imageShows >= 2; }));
+    EXPECT_EQ(server.frameRequests().back(), "image");
+    EXPECT_TRUE(messageBoxes().empty());
+}
+
 // Every wait ends by the receive thread's idle release, about two seconds each: this
 // run takes some forty seconds to reach its limits.
 TEST_F(ClientRawServerTest, ASilentServerEndsTheRunByItsLimitsWithoutABox) {
