@@ -53,7 +53,10 @@ void BM_BareLibjpegTurboDecode(benchmark::State& state) {
         benchmark::DoNotOptimize(bgrx.data());
     }
 }
-BENCHMARK(BM_BareLibjpegTurboDecode)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_BareLibjpegTurboDecode)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void BM_ScaleFrameToView(benchmark::State& state) {
     platform::Image frame;
@@ -63,7 +66,10 @@ void BM_ScaleFrameToView(benchmark::State& state) {
         benchmark::DoNotOptimize(scaled.pixels.data());
     }
 }
-BENCHMARK(BM_ScaleFrameToView)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_ScaleFrameToView)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // Presenting a frame as the client thread does it, less the window and the view.
 void BM_DecodeAndScaleToView(benchmark::State& state) {
@@ -75,7 +81,10 @@ void BM_DecodeAndScaleToView(benchmark::State& state) {
         benchmark::DoNotOptimize(scaled.pixels.data());
     }
 }
-BENCHMARK(BM_DecodeAndScaleToView)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_DecodeAndScaleToView)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 
