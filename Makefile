@@ -1,12 +1,13 @@
 # Korvo: `make run` installs what is missing, builds and starts the program;
-# `make test` installs, builds and runs every test.
+# `make demo` shows a server and a client working together; `make test` installs,
+# builds and runs every test.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run test sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps configure build run demo test sanitize tsan bench fuzz format format-check clean
 
 all: build
 
@@ -22,6 +23,10 @@ build: configure
 run: build
 	@scripts/run-korvo $(BUILD_DIR)/korvo
 
+# A server on a private desktop and a client logged in to it; Ctrl+C ends it.
+demo: build
+	@scripts/demo $(BUILD_DIR)/korvo
+
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
@@ -32,10 +37,10 @@ sanitize: deps
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # The threaded tests (server thread, GUI loop and role threads, thread and semaphore
-# primitives, the dialogs driven from a second thread, the input capture) under
-# ThreadSanitizer.
-TSAN_TESTS = server_integration_test shell_loop_test platform_linux_test viewer_input_test \
-	dialogs_test
+# primitives, the dialogs driven from a second thread, the input capture, the client's
+# threads) under ThreadSanitizer.
+TSAN_TESTS = server_integration_test client_integration_test shell_loop_test \
+	platform_linux_test viewer_input_test dialogs_test
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON \
 		-DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
@@ -51,11 +56,14 @@ bench: build
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_FUZZ=ON \
 		-DKORVO_TESTS=OFF -DKORVO_BENCH=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS) --target fuzz_settings_document fuzz_server_request fuzz_jpeg_decode
-	@mkdir -p build-fuzz/corpus/settings_document build-fuzz/corpus/server_request build-fuzz/corpus/jpeg_decode
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_settings_document fuzz_server_request fuzz_jpeg_decode \
+		fuzz_client_receive
+	@mkdir -p build-fuzz/corpus/settings_document build-fuzz/corpus/server_request build-fuzz/corpus/jpeg_decode \
+		build-fuzz/corpus/client_receive
 	@build-fuzz/fuzz/fuzz_settings_document -max_total_time=60 build-fuzz/corpus/settings_document fuzz/corpus/settings_document
 	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request
 	@build-fuzz/fuzz/fuzz_jpeg_decode -max_total_time=60 -rss_limit_mb=4096 build-fuzz/corpus/jpeg_decode fuzz/corpus/jpeg_decode
+	@build-fuzz/fuzz/fuzz_client_receive -max_total_time=60 -max_len=8192 build-fuzz/corpus/client_receive fuzz/corpus/client_receive
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

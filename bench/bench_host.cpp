@@ -12,50 +12,14 @@
 #include "platform/fake/fake_host.h"
 #include "settings/settings.h"
 #include "state/process_state.h"
+#include "support/desktop_picture.h"
 
 namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-void fillRect(std::vector<uint8_t>& bgrx, int left, int top, int width, int height, uint8_t b,
-              uint8_t g, uint8_t r) {
-    for (int y = top; y < top + height && y < kHeight; ++y)
-        for (int x = left; x < left + width && x < kWidth; ++x) {
-            uint8_t* p = bgrx.data() + (static_cast<size_t>(y) * kWidth + x) * 4;
-            p[0] = b, p[1] = g, p[2] = r, p[3] = 0;
-        }
-}
-
-// A gradient wallpaper, a task bar and three windows with title bars and lines of
-// glyph-like marks: flat areas with sharp edges, as desktops are.
-std::vector<uint8_t> desktopPicture() {
-    std::vector<uint8_t> bgrx(static_cast<size_t>(kWidth) * kHeight * 4);
-    for (int y = 0; y < kHeight; ++y)
-        fillRect(bgrx, 0, y, kWidth, 1, static_cast<uint8_t>(120 + y * 100 / kHeight),
-                 static_cast<uint8_t>(70 + y * 40 / kHeight), 40);
-    fillRect(bgrx, 0, kHeight - 40, kWidth, 40, 50, 50, 50);
-    struct Window {
-        int left, top, width, height;
-    };
-    for (Window w :
-         {Window{80, 60, 900, 620}, Window{700, 300, 1000, 600}, Window{1300, 90, 500, 400}}) {
-        fillRect(bgrx, w.left, w.top, w.width, w.height, 245, 245, 245);
-        fillRect(bgrx, w.left, w.top, w.width, 28, 160, 110, 60);
-        uint32_t seed = static_cast<uint32_t>(w.left * 31 + w.top);
-        for (int line = w.top + 40; line + 12 < w.top + w.height; line += 18)
-            for (int x = w.left + 12; x + 8 < w.left + w.width - 12; x += 9) {
-                seed = seed * 1103515245u + 12345u;
-                if ((seed >> 28) < 3)
-                    continue;  // a space between words
-                for (int gy = 0; gy < 12; ++gy)
-                    for (int gx = 0; gx < 7; ++gx)
-                        if (((seed >> ((gx + gy * 7) % 24)) & 3) == 0)
-                            fillRect(bgrx, x + gx, line + gy, 1, 1, 30, 30, 30);
-            }
-    }
-    return bgrx;
-}
+using testing_support::desktopPicture;
 
 // A 32 by 32 arrow with a soft, half-transparent edge.
 platform::CursorImage arrowCursor() {

@@ -51,7 +51,19 @@ void releaseServer(int server);
 int openConnection(const std::string& host, int64_t port);
 
 // Closes the connection and forgets its handle; false when it named no open connection.
+// Another thread still using the connection must have stopped first (see
+// shutdownConnection).
 bool releaseConnection(int connection);
+
+// Makes the connection fail from now on in both directions without releasing it: a read
+// waiting on it returns 0 at once, later reads and sends fail. Safe from any thread, so a
+// thread blocked on the connection can be woken before the connection is released.
+void shutdownConnection(int connection);
+
+// Waits at most timeoutMs for bytes to read. True when some wait now; false on time-out,
+// at once when the peer has closed the connection or it was shut down, and for a handle
+// that names no open connection.
+bool waitReadable(int connection, int timeoutMs);
 
 // True while the handle names an open connection.
 bool isConnectionOpen(int connection);

@@ -1,5 +1,6 @@
 #include "viewer/input_capture.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "protocol/wire.h"
 #include "state/process_state.h"
 #include "state/role_threads.h"
+#include "viewer/client_work_area.h"
 #include "viewer/shortcut_table.h"
 #include "viewer/viewer_area.h"
 #include "viewer/viewer_state.h"
@@ -67,8 +69,12 @@ bool isClickFlag(int flagPosition) {
            flagPosition <= static_cast<int>(kRightDoubleClickOffset);
 }
 
+// The pointer's first byte is also where the receive thread puts the login result, so the
+// pointer goes in byte by byte through the client's shared-byte helpers.
 void storePointerValue(size_t offset, float value) {
-    storeLittleEndian32(std::bit_cast<uint32_t>(value), clientWorkArea + offset);
+    uint8_t bytes[4];
+    storeLittleEndian32(std::bit_cast<uint32_t>(value), bytes);
+    storeClientBytes(offset, bytes, sizeof bytes);
 }
 
 }  // namespace
@@ -139,8 +145,14 @@ int captureShortcutEvent(int eventNumber) {
 }
 
 InputEvent takePendingInput() {
+    std::array<uint8_t, kInputAreaSize> pending{};
     std::lock_guard lock(pendingInputLock);
-    const InputEvent event = placedInputEvent(clientWorkArea);
+    loadClientBytes(kPointerOffset, pending.data() + kPointerOffset, 8);
+    std::memcpy(pending.data() + kButtonsOffset, clientWorkArea + kButtonsOffset, kButtonBytes);
+    pending[kKeyKindOffset] = clientWorkArea[kKeyKindOffset];
+    pending[kMouseChangedOffset] = clientWorkArea[kMouseChangedOffset];
+    std::memcpy(pending.data() + kKeyValueOffset, clientWorkArea + kKeyValueOffset, 2);
+    const InputEvent event = placedInputEvent(pending.data());
     std::memset(clientWorkArea + kButtonsOffset, 0, kButtonBytes);
     std::memset(clientWorkArea + kMouseChangedOffset, 0, 2);
     std::memset(clientWorkArea + kKeyKindOffset, 0, 2);

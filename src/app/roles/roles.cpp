@@ -1,10 +1,12 @@
-// The server role, the settings window and the connect dialog are the real ones. Until
-// the client is part of the program, it cannot start and captures nothing.
+// What the main window asks of the roles and their windows: the real server, client,
+// input capture, settings window and connect dialog.
 #include "app/roles/roles.h"
 
 #include "dialogs/connect_dialog.h"
 #include "dialogs/settings_window.h"
 #include "server/server_thread.h"
+#include "viewer/client_thread.h"
+#include "viewer/frame_view.h"
 #include "viewer/input_capture.h"
 
 namespace korvo {
@@ -14,14 +16,16 @@ platform::ThreadHandle startServerRole() {
 }
 
 platform::ThreadHandle startClientRole() {
-    return nullptr;
+    return startClientThread();
 }
 
 void closeServerRole() {
     closeServer();
 }
 
-void closeClientConnection() {}
+void closeClientConnection() {
+    releaseClientConnection();
+}
 
 bool runConnectDialog() {
     return ConnectDialog();
@@ -39,6 +43,8 @@ void captureViewClick(int flagPosition) {
     captureClick(flagPosition);
 }
 
-void showCurrentFrameAgain() {}
+void showCurrentFrameAgain() {
+    rescaleShownImage();
+}
 
 }  // namespace korvo

@@ -280,6 +280,28 @@ bool releaseConnection(int connection) {
     return fd >= 0;
 }
 
+void shutdownConnection(int connection) {
+    std::lock_guard lock(registryMutex);
+    auto found = registry.find(connection);
+    if (found != registry.end() && !found->second.listener)
+        ::shutdown(found->second.fd, SHUT_RDWR);
+}
+
+bool waitReadable(int connection, int timeoutMs) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return false;
+    pollfd watched{entry.fd, POLLIN, 0};
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        int result = ::poll(&watched, 1, millisecondsLeft(deadline));
+        if (result > 0)
+            return (watched.revents & POLLIN) != 0 && pendingBytes(connection) > 0;
+        if (result == 0 || errno != EINTR)
+            return false;
+    }
+}
+
 bool isConnectionOpen(int connection) {
     SocketEntry entry;
     return lookUp(connection, entry) && !entry.listener;

@@ -24,6 +24,13 @@ bool fromQImage(const QImage& source, Image& image) {
     return true;
 }
 
+bool opaque(const Image& image) {
+    uint32_t alpha = 0xFF000000u;
+    for (uint32_t pixel : image.pixels)
+        alpha &= pixel;
+    return alpha == 0xFF000000u;
+}
+
 }  // namespace
 
 bool decodeImageFile(const uint8_t* data, size_t size, Image& image) {
@@ -44,9 +51,13 @@ Image scaleImage(const Image& source, int width, int height) {
     Image scaled;
     if (!source.valid() || width < 1 || height < 1)
         return scaled;
-    const QImage stretched = qtui::toQImage(source).scaled(width, height, Qt::IgnoreAspectRatio,
-                                                           Qt::SmoothTransformation);
-    fromQImage(stretched, scaled);
+    // Frames are opaque: Qt scales opaque rows without the passes that premultiply rows
+    // with alpha and take it out again. scaled() only reads the caller's pixels, so they
+    // are lent to it rather than copied.
+    const QImage::Format format = opaque(source) ? QImage::Format_RGB32 : QImage::Format_ARGB32;
+    const QImage lent(reinterpret_cast<const uchar*>(source.pixels.data()), source.width,
+                      source.height, static_cast<qsizetype>(source.width) * 4, format);
+    fromQImage(lent.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), scaled);
     return scaled;
 }
 

@@ -1,0 +1,140 @@
+#include "viewer/frame_intake.h"
+
+#include <cstring>
+
+#include "codec/jpeg_decode.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/sync.h"
+#include "platform/threads.h"
+#include "protocol/crc32.h"
+#include "protocol/server_replies.h"
+#include "protocol/wire.h"
+#include "state/process_state.h"
+#include "state/role_threads.h"
+#include "viewer/client_counters.h"
+#include "viewer/client_link.h"
+#include "viewer/client_work_area.h"
+#include "viewer/frame_view.h"
+#include "viewer/input_capture.h"
+#include "viewer/viewer_state.h"
+
+namespace korvo {
+
+namespace {
+
+struct Intake {
+    platform::Image candidate;
+    bool usable = false;
+    bool fromFile = false;
+    uint32_t crc = 0;
+};
+
+bool keepAliveEchoArrived() {
+    uint8_t reply[kAliveEchoRest.size()];
+    loadClientBytes(kKeepAliveReplyOffset, reply, sizeof reply);
+    return std::memcmp(reply, kAliveEchoRest.data(), sizeof reply) == 0;
+}
+
+void checkKeepAliveEcho(ClientRun& run) {
+    const bool seen = keepAliveEchoArrived();
+    if (seen)
+        zeroClientBytes(kKeepAliveReplyOffset, kAliveEchoRest.size());
+    checkKeepAlive(run, seen);
+}
+
+// The pointer is sampled once the frame is in; keys wait until then.
+bool samplePointer() {
+    if (!pause(baseTickMs))
+        return false;
+    capturePointer();
+    if (!pause(shortTickMs))
+        return false;
+    showingFrame.store(0);
+    return true;
+}
+
+bool takeFileFrame(Intake& intake) {
+    intake.usable = decodeJpegFile(tempFramePath, intake.candidate);
+    intake.fromFile = true;
+    platform::removeFile(tempFramePath);
+    return samplePointer();
+}
+
+// Waits for the answer to the "crc32" sent when `before` answers had come. Every unit
+// taken meanwhile belongs to a reply, so the count stays right for the waits that follow;
+// false when the thread was terminated. `answered` tells whether the answer came in time.
+bool awaitChecksum(uint32_t before, bool& answered) {
+    answered = false;
+    const uint64_t deadline = platform::monotonicMs() + kChecksumWaitMs;
+    clientWaiting.store(1);
+    for (;;) {
+        const uint64_t now = platform::monotonicMs();
+        if (now >= deadline || platform::stopRaised())
+            break;
+        if (!platform::timedWaitSemaphore(clientSemaphore, static_cast<int>(deadline - now))) {
+            if (clientSemaphore == nullptr && !pause(shortTickMs))
+                break;
+            continue;
+        }
+        if (checksumReplies.load() != before) {
+            answered = true;
+            break;
+        }
+    }
+    clientWaiting.store(0);
+    return !platform::stopRaised();
+}
+
+bool takeMemoryFrame(const ClientRun& run, Intake& intake) {
+    const auto length = static_cast<int32_t>(loadLittleEndian32(frameBuffer));
+    if (!samplePointer())
+        return false;
+    // Without a frame there is nothing to check, and no answer to wait for.
+    if (length <= 0 || static_cast<size_t>(length) > kFrameDataCapacity)
+        return true;
+    const uint32_t before = checksumReplies.load();
+    sendText(run.connection, kKeywordCrc32);
+    if (!pause(shortTickMs))
+        return false;
+    const uint8_t* frame = frameBuffer + kFrameLengthBytes;
+    intake.usable = decodeJpeg(frame, static_cast<size_t>(length), intake.candidate);
+    intake.crc = crc32(frame, static_cast<size_t>(length));
+    bool answered = false;
+    if (!awaitChecksum(before, answered))
+        return false;
+    if (intake.usable && (!answered || reportedFrameCrc.load() != intake.crc)) {
+        intake.usable = false;
+        intake.candidate = platform::Image{};
+    }
+    return true;
+}
+
+}  // namespace
+
+bool runFrameStep(ClientRun& run) {
+    sendText(run.connection, run.requestKeyword);
+    if (!pause(baseTickMs) || !waitForReply() || !pause(baseTickMs))
+        return false;
+    checkKeepAliveEcho(run);
+
+    showingFrame.store(1);
+    Intake intake;
+    const bool going =
+        platform::fileExists(tempFramePath) ? takeFileFrame(intake) : takeMemoryFrame(run, intake);
+    if (!going)
+        return false;
+    std::memset(frameBuffer, 0, kFrameBufferClearedBytes);
+
+    if (intake.usable) {
+        countUsableFrame(run);
+        if (!presentFrame(run, intake.candidate, intake.fromFile, intake.crc))
+            return false;
+        run.failedFrames = 0;
+        return true;
+    }
+    countFailedFrame(run);
+    return pause(shortTickMs);
+}
+
+}  // namespace korvo
