@@ -19,6 +19,7 @@
 #include "viewer/client_link.h"
 #include "viewer/client_work_area.h"
 #include "viewer/frame_view.h"
+#include "viewer/input_capture.h"
 #include "viewer/receive_loop.h"
 #include "viewer/request_cycle.h"
 #include "viewer/viewer_state.h"
@@ -164,6 +165,7 @@ int runClient() {
     storeClientByte(kLoginResultOffset, 0);
     while (platform::tryWaitSemaphore(clientSemaphore)) {
     }
+    forgetPendingInput();
     sendLogin(run.connection);
     if (!startReceiving(run))
         return 0;

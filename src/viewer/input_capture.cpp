@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <mutex>
 
 #include "platform/threads.h"
@@ -22,9 +23,19 @@ namespace {
 constexpr float kPointerUnits = 10000.0f;
 constexpr size_t kButtonBytes = 8;
 
-// Guards the pending input in clientWorkArea. Held only for a few stores, never across a
-// wait, so a role thread that is told to stop never leaves it held.
+// Guards the pending input in clientWorkArea and the waiting keys. Held only for a few
+// stores, never across a wait, so a role thread that is told to stop never leaves it held.
 std::mutex pendingInputLock;
+
+// An event carries one key. Keys typed faster than the request cycle goes, or while a frame
+// is taken in, wait here in order instead of being lost; each later event takes the next.
+// Bounded, so that typing far ahead of a stalled connection costs keys, never memory.
+struct WaitingKey {
+    uint8_t kind;
+    uint8_t value;
+};
+constexpr size_t kMaxWaitingKeys = 64;
+std::deque<WaitingKey> waitingKeys;
 
 bool clientRunning() {
     return platform::threadRunning(clientThread.load());
@@ -32,7 +43,7 @@ bool clientRunning() {
 
 // The conditions under which a key over the view is taken.
 bool keysWelcome() {
-    return showingFrame.load() == 0 && clientRunning() && clientViewShown() &&
+    return clientRunning() && clientViewShown() &&
            insideViewerArea(currentViewerArea(), mainWindowPointer());
 }
 
@@ -57,11 +68,20 @@ uint8_t characterOf(int eventNumber, int kind) {
     }
 }
 
+// The caller holds pendingInputLock.
+void placeKey(WaitingKey key) {
+    clientWorkArea[kKeyValueOffset] = key.value;
+    clientWorkArea[kKeyValueOffset + 1] = 0;  // the text's terminator, or the code's high byte
+    clientWorkArea[kKeyKindOffset] = key.kind;
+}
+
 void storeKey(uint8_t kind, uint8_t value) {
     std::lock_guard lock(pendingInputLock);
-    clientWorkArea[kKeyValueOffset] = value;
-    clientWorkArea[kKeyValueOffset + 1] = 0;  // the text's terminator, or the code's high byte
-    clientWorkArea[kKeyKindOffset] = kind;
+    const bool slotFree = clientWorkArea[kKeyKindOffset] == 0 && waitingKeys.empty();
+    if (slotFree && showingFrame.load() == 0)
+        placeKey({kind, value});
+    else if (waitingKeys.size() < kMaxWaitingKeys)
+        waitingKeys.push_back({kind, value});
 }
 
 bool isClickFlag(int flagPosition) {
@@ -147,6 +167,10 @@ int captureShortcutEvent(int eventNumber) {
 InputEvent takePendingInput() {
     std::array<uint8_t, kInputAreaSize> pending{};
     std::lock_guard lock(pendingInputLock);
+    if (clientWorkArea[kKeyKindOffset] == 0 && !waitingKeys.empty()) {
+        placeKey(waitingKeys.front());
+        waitingKeys.pop_front();
+    }
     loadClientBytes(kPointerOffset, pending.data() + kPointerOffset, 8);
     std::memcpy(pending.data() + kButtonsOffset, clientWorkArea + kButtonsOffset, kButtonBytes);
     pending[kKeyKindOffset] = clientWorkArea[kKeyKindOffset];
@@ -158,6 +182,15 @@ InputEvent takePendingInput() {
     std::memset(clientWorkArea + kKeyKindOffset, 0, 2);
     std::memset(clientWorkArea + kKeyValueOffset, 0, 4);
     return event;
+}
+
+void forgetPendingInput() {
+    std::lock_guard lock(pendingInputLock);
+    waitingKeys.clear();
+    std::memset(clientWorkArea + kButtonsOffset, 0, kButtonBytes);
+    std::memset(clientWorkArea + kMouseChangedOffset, 0, 2);
+    std::memset(clientWorkArea + kKeyKindOffset, 0, 2);
+    std::memset(clientWorkArea + kKeyValueOffset, 0, 4);
 }
 
 }  // namespace korvo

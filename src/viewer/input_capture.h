@@ -1,8 +1,9 @@
 // The user's pointer, clicks and keys over the view become the client's pending input
 // (clientWorkArea, in the arrangement of protocol/input_event.h), which the client thread
 // sends once per request cycle. The pointer fields are state and go out with every event;
-// the click flags, mouseChanged and the key are one-shot: a later key of the same cycle
-// replaces an earlier one, and the clicks of one cycle go out together.
+// the click flags, mouseChanged and the key are one-shot: the clicks of one cycle go out
+// together, and keys go out one an event in the order typed (a key typed while a frame is
+// taken in, or while another still waits, waits its turn).
 //
 // Every access to the pending input goes through these procedures, which keep it under
 // one lock: the GUI thread stores keys and clicks while the client thread samples the
@@ -23,8 +24,8 @@ inline constexpr int kCharacterControl = 3;
 // view and the pointer lies over it; otherwise the last values stay. Returns 1.
 int capturePointer();
 
-// GUI thread. Store a key when no frame is being taken in, the client thread runs, the
-// Client tab shows the view and the pointer lies over it; 1 when a key was stored, else 0.
+// GUI thread. Store a key when the client thread runs, the Client tab shows the view and
+// the pointer lies over it; 1 when a key was stored, else 0.
 int captureCharacter(int eventNumber, int kind);
 int captureVirtualKey(int eventNumber);
 
@@ -40,5 +41,8 @@ int captureShortcutEvent(int eventNumber);
 // Client thread: the pending input as the next event carries it, with the one-shot fields
 // cleared in the same step, so that nothing captured meanwhile is lost.
 InputEvent takePendingInput();
+
+// Client thread, when a run starts: clicks and keys of an earlier run do not go out.
+void forgetPendingInput();
 
 }  // namespace korvo
