@@ -130,6 +130,7 @@ int receiveNow(SOCKET socket, uint8_t* buffer, size_t count, int flags) {
 
 }  // namespace
 
+// Winsock must be started before any socket call; every way to a socket starts it.
 bool startNetwork() {
     static const bool started = [] {
         WSADATA data{};
@@ -139,7 +140,7 @@ bool startNetwork() {
 }
 
 int openServer(int64_t port) {
-    if (port < 0 || port > 65535)
+    if (port < 0 || port > 65535 || !startNetwork())
         return 0;
     SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
     if (socket == INVALID_SOCKET)
@@ -252,7 +253,7 @@ void releaseServer(int server) {
 }
 
 int openConnection(const std::string& host, int64_t port) {
-    if (port < 0 || port > 65535 || host.empty())
+    if (port < 0 || port > 65535 || host.empty() || !startNetwork())
         return 0;
     sockaddr_in address{};
     address.sin_family = AF_INET;
