@@ -1,4 +1,5 @@
-// The Win32 screen and injection on a real desktop (Wine on Xvfb): the capture equals
+// The Win32 screen and injection on a real desktop (Wine on Xvfb), each test in a corner
+// of its own as ctest runs them side by side: the capture equals
 // what the screen's device context reads, the cursor comes with its picture, and keys
 // typed through the injection functions reach an edit control.
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ HWND colouredWindow(int x, int y, int width, int height) {
 }
 
 TEST(CaptureTest, TheCaptureEqualsTheScreenReadThroughItsDeviceContext) {
-    HWND window = colouredWindow(40, 30, 120, 80);
+    HWND window = colouredWindow(600, 420, 120, 80);
     pump(300);
 
     platform::Size size;
@@ -69,7 +70,7 @@ TEST(CaptureTest, TheCaptureEqualsTheScreenReadThroughItsDeviceContext) {
                 ++differing;
         }
     }
-    const uint8_t* patch = view.pixels + static_cast<size_t>(70) * view.stride + 100 * 4;
+    const uint8_t* patch = view.pixels + static_cast<size_t>(460) * view.stride + 660 * 4;
     ::ReleaseDC(nullptr, screen);
     ::DestroyWindow(window);
     EXPECT_EQ(differing, 0);
@@ -77,15 +78,15 @@ TEST(CaptureTest, TheCaptureEqualsTheScreenReadThroughItsDeviceContext) {
 }
 
 TEST(CursorTest, ThePointerComesWithTheArrowsPicture) {
-    HWND window = colouredWindow(0, 0, 300, 200);
-    platform::setCursorPosition(149, 100);
+    HWND window = colouredWindow(700, 60, 200, 150);
+    platform::setCursorPosition(799, 135);
     // A move of the pointer lets the window set its class's cursor.
     ::mouse_event(MOUSEEVENTF_MOVE, 1, 0, 0, 0);
     pump(200);
     platform::Point point;
     ASSERT_TRUE(platform::cursorPosition(point));
-    EXPECT_EQ(point.x, 150);
-    EXPECT_EQ(point.y, 100);
+    EXPECT_EQ(point.x, 800);
+    EXPECT_EQ(point.y, 135);
     platform::CursorImage image;
     ASSERT_TRUE(platform::currentCursorImage(image));
     ::DestroyWindow(window);

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "platform/clock.h"
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 

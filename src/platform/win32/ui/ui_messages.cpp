@@ -2,7 +2,7 @@
 // runs the box's own modal loop while the GUI thread goes on with its work.
 #include <windows.h>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 namespace {

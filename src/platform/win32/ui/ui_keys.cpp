@@ -3,7 +3,7 @@
 // The keys are Windows virtual-key codes already, so the table is the program's own.
 #include <windows.h>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 

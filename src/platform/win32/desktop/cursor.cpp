@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/screen.h"
-#include "platform/win32/icon_pixels.h"
+#include "platform/win32/desktop/icon_pixels.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 namespace {

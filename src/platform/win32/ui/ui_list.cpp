@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 

@@ -1,7 +1,7 @@
 // An icon drawn once on black and once on white gives both its colour and its coverage:
 // where the two drawings differ, the background showed through. This holds for the
 // old AND/XOR masks and for 32-bit icons with alpha alike.
-#include "platform/win32/icon_pixels.h"
+#include "platform/win32/desktop/icon_pixels.h"
 
 #include <algorithm>
 

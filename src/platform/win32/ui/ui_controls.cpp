@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 namespace {

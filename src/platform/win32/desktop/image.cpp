@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "platform/image.h"
-#include "platform/win32/icon_pixels.h"
+#include "platform/win32/desktop/icon_pixels.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 

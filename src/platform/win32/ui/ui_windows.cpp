@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
-#include "platform/win32/ui_state.h"
+#include "platform/win32/ui/ui_state.h"
 
 namespace platform::win32ui {
 namespace {
