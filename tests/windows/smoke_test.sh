@@ -38,10 +38,11 @@ exec 3<"$work/probe-out"
 read -r -t 30 ready <&3 || fail "the edit control did not start"
 [ "${ready%$'\r'}" = ready ] || fail "the edit control said '$ready'"
 
-python3 - "$port" "$work/frame.jpg" <<'PY' || fail "the raw client's exchange failed"
+frame_size=$(
+    python3 - "$port" <<'PY'
 import socket, struct, sys, time
 
-port, out = int(sys.argv[1]), sys.argv[2]
+port = int(sys.argv[1])
 # The server starts right after the window shows.
 for attempt in range(100):
     try:
@@ -67,33 +68,22 @@ s.sendall(b"image")
 header = read(12)
 assert header[:8] == b"QZMGSFLE", header
 frame = read(struct.unpack("<I", header[8:])[0])
-open(out, "wb").write(frame)
-# The frame's size from its start-of-frame marker: the whole Wine desktop.
+# The frame's size from its start-of-frame marker.
 assert frame[:2] == b"\xff\xd8", "not a JPEG"
 i = 2
-while True:
-    marker, length = frame[i + 1], struct.unpack(">H", frame[i + 2:i + 4])[0]
-    if 0xC0 <= marker <= 0xC2:
-        height, width = struct.unpack(">HH", frame[i + 5:i + 9])
-        break
-    i += 2 + length
-print(f"frame {width}x{height}, {len(frame)} bytes")
+while not 0xC0 <= frame[i + 1] <= 0xC2:
+    i += 2 + struct.unpack(">H", frame[i + 2:i + 4])[0]
+height, width = struct.unpack(">HH", frame[i + 5:i + 9])
 # The key 'k' as a character event: pointer at 0, no buttons.
 body = struct.pack("<ff", 0.0, 0.0) + bytes(8) + bytes([0, 1, ord("k"), 0])
 s.sendall(b"event" + body)
 time.sleep(1)
 s.close()
+print(f"{width}x{height}")
 PY
-
-size=$(xdpyinfo 2>/dev/null | sed -n 's/ *dimensions: *\([0-9]*x[0-9]*\).*/\1/p')
-file_size=$(python3 -c 'import struct,sys
-f=open(sys.argv[1],"rb").read(); i=2
-while True:
-    m,l=f[i+1],struct.unpack(">H",f[i+2:i+4])[0]
-    if 0xC0<=m<=0xC2:
-        h,w=struct.unpack(">HH",f[i+5:i+9]); print(f"{w}x{h}"); break
-    i+=2+l' "$work/frame.jpg")
-[ "$file_size" = "$size" ] || fail "the frame is $file_size, the desktop $size"
+) || fail "the raw client's exchange failed"
+size=$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*x[0-9]*\).*/\1/p')
+[ "$frame_size" = "$size" ] || fail "the frame is $frame_size, the Wine desktop $size"
 
 wait "$probe_pid" || fail "the key did not reach the edit control"
 exec 3<&-
