@@ -67,13 +67,16 @@ HFONT messageFont() {
     return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// Hands one message to its window, unless it is a shortcut or the dialog keys of a
-// window (Tab between controls).
+// Hands one message to its window, unless it is a shortcut or Tab, which moves the focus
+// between the controls of a window. Only Tab goes to the dialog manager: it would turn
+// Enter and Escape into commands 1 and 2, which are the program's own numbers.
 void dispatch(MSG& message) {
     if (takeShortcut(message))
         return;
+    const bool tab =
+        (message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_TAB;
     HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root != nullptr && windowIdOf(root) != 0 && ::IsDialogMessageW(root, &message))
+    if (tab && root != nullptr && windowIdOf(root) != 0 && ::IsDialogMessageW(root, &message))
         return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
