@@ -7,7 +7,8 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test sanitize tsan bench fuzz format format-check clean
+.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench fuzz \
+	format format-check clean
 
 all: build
 
@@ -29,6 +30,14 @@ demo: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The Windows program, cross-built with mingw-w64 into build-win/korvo.exe, and its tests
+# under Wine.
+windows:
+	@scripts/build-windows
+
+test-windows:
+	@scripts/test-windows
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
@@ -72,4 +81,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
 clean:
-	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-tsan
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz build-tsan build-win

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 #include "state/process_state.h"
 #include "state/role_threads.h"
@@ -48,7 +49,13 @@ bool startUp() {
     clientSemaphore = platform::createSemaphore(0);
     platform::installFaultHandler(emergencyExit);
     loadConfiguration();
-    // Every Linux system is supported; frames take the file route (framesViaPipe 0).
+    const platform::SystemSupport support = platform::systemSupport();
+    if (support == platform::SystemSupport::Refused) {
+        showMessage(0, texts.error, texts.unsupportedSystem, platform::MessageIcon::Error);
+        return false;
+    }
+    if (support == platform::SystemSupport::FramesInMemory)
+        framesViaPipe = 1;
     if (!platform::claimSingleInstance()) {
         showAlreadyRunning();
         return false;

@@ -17,3 +17,16 @@ namespace platform {
 std::string executableDirectory();
 
 }  // namespace platform
+
+namespace platform {
+
+// Whether the program runs on this system, and how frames reach memory there.
+enum class SystemSupport {
+    Refused,         // too old a system: the program shows why and ends
+    FramesInMemory,  // runs; frames always take the memory route (framesViaPipe)
+    Full,            // runs
+};
+
+SystemSupport systemSupport();
+
+}  // namespace platform

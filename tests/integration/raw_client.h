@@ -1,12 +1,17 @@
 // A client made of a plain socket on 127.0.0.1, for talking to the server byte by byte.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -14,14 +19,41 @@
 
 namespace testing_support {
 
+// The few calls that differ between POSIX sockets and Winsock (which the program
+// starts before any client of a test connects).
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+constexpr SocketHandle kNoSocket = INVALID_SOCKET;
+constexpr int kSocketType = SOCK_STREAM;
+constexpr int kSendFlags = 0;
+inline void closeSocket(SocketHandle s) {
+    ::closesocket(s);
+}
+inline int pollSocket(pollfd* entry, int timeoutMs) {
+    return ::WSAPoll(entry, 1, timeoutMs);
+}
+#else
+using SocketHandle = int;
+constexpr SocketHandle kNoSocket = -1;
+constexpr int kSocketType = SOCK_STREAM | SOCK_CLOEXEC;
+constexpr int kSendFlags = MSG_NOSIGNAL;
+inline void closeSocket(SocketHandle s) {
+    ::close(s);
+}
+inline int pollSocket(pollfd* entry, int timeoutMs) {
+    return ::poll(entry, 1, timeoutMs);
+}
+#endif
+
 class RawClient {
 public:
     // receiveBuffer > 0 makes the socket's receive buffer that small, for a client that
     // falls behind.
     explicit RawClient(int port, int receiveBuffer = 0) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        fd_ = ::socket(AF_INET, kSocketType, 0);
         if (receiveBuffer > 0)
-            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                         sizeof receiveBuffer);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
@@ -35,16 +67,17 @@ public:
     bool connected() const { return connected_; }
 
     void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+        if (fd_ != kNoSocket)
+            closeSocket(fd_);
+        fd_ = kNoSocket;
     }
 
     bool send(const std::string& bytes) { return send(bytes.data(), bytes.size()); }
     bool send(const void* data, size_t count) {
         const auto* p = static_cast<const char*>(data);
         while (count > 0) {
-            ssize_t sent = ::send(fd_, p, count, MSG_NOSIGNAL);
+            const int chunk = static_cast<int>(std::min<size_t>(count, 1 << 30));
+            const auto sent = ::send(fd_, p, chunk, kSendFlags);
             if (sent <= 0)
                 return false;
             p += sent;
@@ -65,10 +98,10 @@ public:
             if (left < 0)
                 break;
             pollfd entry{fd_, POLLIN, 0};
-            if (::poll(&entry, 1, static_cast<int>(left)) <= 0)
+            if (pollSocket(&entry, static_cast<int>(left)) <= 0)
                 break;
             size_t want = std::min(buffer.size(), count - bytes.size());
-            ssize_t got = ::recv(fd_, buffer.data(), want, 0);
+            const auto got = ::recv(fd_, buffer.data(), static_cast<int>(want), 0);
             if (got <= 0) {
                 peerClosed_ = true;
                 break;
@@ -82,10 +115,10 @@ public:
     // waiting at most waitMs for the first byte.
     std::string receiveOnce(size_t count, int waitMs = 3000) {
         pollfd entry{fd_, POLLIN, 0};
-        if (::poll(&entry, 1, waitMs) <= 0)
+        if (pollSocket(&entry, waitMs) <= 0)
             return {};
         std::string bytes(count, '\0');
-        ssize_t got = ::recv(fd_, bytes.data(), count, 0);
+        const auto got = ::recv(fd_, bytes.data(), static_cast<int>(count), 0);
         bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
         return bytes;
     }
@@ -93,7 +126,7 @@ public:
     // True when nothing arrives within waitMs (and the connection stays open).
     bool silentFor(int waitMs) {
         pollfd entry{fd_, POLLIN, 0};
-        return ::poll(&entry, 1, waitMs) == 0;
+        return pollSocket(&entry, waitMs) == 0;
     }
 
     // True when the server closes the connection within waitMs (data before is dropped).
@@ -103,7 +136,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    SocketHandle fd_ = kNoSocket;
     bool connected_ = false;
     bool peerClosed_ = false;
 };

@@ -12,11 +12,21 @@ namespace testing_support {
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        // The user's own temporary folder; a fresh name is found by trying.
+        for (unsigned attempt = 0;; ++attempt) {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("korvo-test-" + std::to_string(std::rand()) + "-" + std::to_string(attempt));
+            if (std::filesystem::create_directory(path_))
+                break;
+        }
+#else
         std::string pattern =
             (std::filesystem::temp_directory_path() / "korvo-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         path_ = pattern;
+#endif
     }
     ~TempDir() {
         std::error_code ignored;
@@ -26,8 +36,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const {
+        return (path_ / name).string();
+    }
+    const std::filesystem::path& path() const {
+        return path_;
+    }
 
 private:
     std::filesystem::path path_;

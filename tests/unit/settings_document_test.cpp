@@ -1,12 +1,16 @@
 // settings.ini as bytes: what the program writes, and how it rewrites hand-edited files.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "settings/settings.h"
 #include "settings/settings_document.h"
 #include "support/temp_dir.h"
+#ifndef _WIN32
 #include "support/unprivileged.h"
+#endif
 
 namespace korvo {
 namespace {
@@ -118,6 +122,8 @@ TEST_F(SettingsFileTest, Utf8FileIsReadAsLatin1AndKeptUtf8) {
     EXPECT_EQ(readSetting(SettingsGroup::Client, "user"), "M\xFCller");
 }
 
+#ifndef _WIN32
+// File modes, owners and links as POSIX has them.
 TEST_F(SettingsFileTest, ReadOnlyFileIsReadAndNeverChanged) {
     const std::string original = "[client]\nport = 7000\n";
     writeBytes(settingsPath, original);
@@ -178,6 +184,8 @@ TEST_F(SettingsFileTest, RewriteKeepsPermissionsAndSymbolicLink) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(readBytes(real), "[client]\r\nip = 1.1.1.1\r\n");
 }
+
+#endif
 
 TEST_F(SettingsFileTest, MissingOrUnreadableFileReadsEmpty) {
     EXPECT_EQ(readSetting(SettingsGroup::Client, "ip"), "");

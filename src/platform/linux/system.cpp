@@ -19,4 +19,8 @@ std::string executableDirectory() {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+SystemSupport systemSupport() {
+    return SystemSupport::Full;
+}
+
 }  // namespace platform

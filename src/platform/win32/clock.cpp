@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+void sleepMs(int ms) {
+    if (ms <= 0)
+        return;
+    // The default timer tick is 15.6 ms; 5 ms waits would last three times as long.
+    ::timeBeginPeriod(1);
+    ::Sleep(static_cast<DWORD>(ms));
+    ::timeEndPeriod(1);
+}
+
+uint64_t monotonicMs() {
+    // GetTickCount64 advances in steps of the timer tick: a 1000 ms sleep could measure 990.
+    static const uint64_t frequency = [] {
+        LARGE_INTEGER f{};
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<uint64_t>(f.QuadPart);
+    }();
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    const auto count = static_cast<uint64_t>(now.QuadPart);
+    return count / frequency * 1000u + count % frequency * 1000u / frequency;
+}
+
+}  // namespace platform

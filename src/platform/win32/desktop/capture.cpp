@@ -1,0 +1,107 @@
+// Capture of the primary display through GDI: the screen's device context copied with
+// BitBlt into a 32-bit DIB section, whose rows are the B, G, R, X the encoder takes.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/screen.h"
+
+namespace platform {
+namespace {
+
+// What one thread's captures keep between frames: the DIB section is made once and
+// reused while the display keeps its size.
+struct CaptureBuffer {
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ original = nullptr;
+    void* bits = nullptr;
+    int width = 0;
+    int height = 0;
+
+    ~CaptureBuffer() { release(); }
+
+    void release() {
+        if (bitmap != nullptr) {
+            ::SelectObject(memory, original);
+            ::DeleteObject(bitmap);
+        }
+        if (memory != nullptr)
+            ::DeleteDC(memory);
+        memory = nullptr;
+        bitmap = nullptr;
+        original = nullptr;
+        bits = nullptr;
+        width = 0;
+        height = 0;
+    }
+};
+
+thread_local CaptureBuffer captureBuffer;
+
+bool prepare(CaptureBuffer& buffer, HDC screen, int width, int height) {
+    if (buffer.bitmap != nullptr && buffer.width == width && buffer.height == height)
+        return true;
+    buffer.release();
+    buffer.memory = ::CreateCompatibleDC(screen);
+    if (buffer.memory == nullptr)
+        return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    buffer.bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &buffer.bits, nullptr, 0);
+    if (buffer.bitmap == nullptr) {
+        buffer.release();
+        return false;
+    }
+    buffer.original = ::SelectObject(buffer.memory, buffer.bitmap);
+    buffer.width = width;
+    buffer.height = height;
+    return true;
+}
+
+}  // namespace
+
+bool displayReachable() {
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr)
+        return false;
+    ::ReleaseDC(nullptr, screen);
+    return true;
+}
+
+bool primaryDisplaySize(Size& size) {
+    // The primary display's own size: its top-left corner is the origin of the screen.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    if (width <= 0 || height <= 0)
+        return false;
+    size = {width, height};
+    return true;
+}
+
+bool captureDisplay(PixelView& view) {
+    Size size;
+    if (!primaryDisplaySize(size))
+        return false;
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr)
+        return false;
+    CaptureBuffer& buffer = captureBuffer;
+    bool ok = prepare(buffer, screen, size.width, size.height) &&
+              ::BitBlt(buffer.memory, 0, 0, size.width, size.height, screen, 0, 0,
+                       SRCCOPY | CAPTUREBLT) != 0;
+    ::ReleaseDC(nullptr, screen);
+    if (!ok)
+        return false;
+    ::GdiFlush();
+    view = {static_cast<uint8_t*>(buffer.bits), size.width, size.height,
+            static_cast<size_t>(size.width) * 4};
+    return true;
+}
+
+}  // namespace platform

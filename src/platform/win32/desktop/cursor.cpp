@@ -1,0 +1,72 @@
+// The pointer's position and the shape of the cursor that the window under it shows.
+#include <windows.h>
+
+#include "platform/screen.h"
+#include "platform/win32/desktop/icon_pixels.h"
+
+namespace platform {
+namespace {
+
+// Larger than any cursor the system hands out; a bigger answer is not trusted.
+constexpr int kMaxCursorSide = 256;
+
+// The cursor of the thread that owns the window under the point: GetCursor answers for
+// the calling thread's input state, so the thread borrows the other one's for a moment.
+HCURSOR cursorOfWindowAt(POINT point) {
+    HWND window = ::WindowFromPoint(point);
+    if (window == nullptr)
+        return nullptr;
+    const DWORD owner = ::GetWindowThreadProcessId(window, nullptr);
+    const DWORD self = ::GetCurrentThreadId();
+    if (owner == self)
+        return ::GetCursor();
+    if (!::AttachThreadInput(self, owner, TRUE))
+        return nullptr;
+    HCURSOR cursor = ::GetCursor();
+    ::AttachThreadInput(self, owner, FALSE);
+    return cursor;
+}
+
+// The cursor the system shows now, for when the window's thread cannot be borrowed.
+HCURSOR shownCursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetCursorInfo(&info) || (info.flags & CURSOR_SHOWING) == 0)
+        return nullptr;
+    return info.hCursor;
+}
+
+}  // namespace
+
+bool cursorPosition(Point& point) {
+    POINT position{};
+    if (!::GetCursorPos(&position))
+        return false;
+    point = {position.x, position.y};
+    return true;
+}
+
+bool currentCursorImage(CursorImage& image) {
+    POINT position{};
+    if (!::GetCursorPos(&position))
+        return false;
+    HCURSOR cursor = cursorOfWindowAt(position);
+    if (cursor == nullptr)
+        cursor = shownCursor();
+    int width = 0;
+    int height = 0;
+    int hotspotX = 0;
+    int hotspotY = 0;
+    if (!win32::iconFacts(cursor, width, height, hotspotX, hotspotY) || width > kMaxCursorSide ||
+        height > kMaxCursorSide)
+        return false;
+    if (!win32::iconPixels(cursor, width, height, image.argb))
+        return false;
+    image.width = width;
+    image.height = height;
+    image.hotspotX = hotspotX;
+    image.hotspotY = hotspotY;
+    return true;
+}
+
+}  // namespace platform

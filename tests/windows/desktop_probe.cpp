@@ -1,0 +1,79 @@
+// A helper of the smoke test, run under Wine beside korvo.exe:
+//   desktop_probe window    waits (30 s at most) until the program's main window shows
+//   desktop_probe type C    shows a focused edit control, says "ready", and waits (30 s at
+//                           most) until the character C has been typed into it
+//   desktop_probe close     asks the main window to close, as its close box does
+//   desktop_probe dismiss   waits for a message box and answers it with OK
+// Exit code 0 when it happened, 1 when not.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kPatienceMs = 30000;
+
+void pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+template <typename Found>
+bool waitFor(Found found) {
+    const ULONGLONG end = ::GetTickCount64() + kPatienceMs;
+    while (::GetTickCount64() < end) {
+        if (found())
+            return true;
+        pump();
+        ::Sleep(50);
+    }
+    return false;
+}
+
+HWND mainWindow() {
+    HWND window = ::FindWindowW(L"KorvoWindow", nullptr);
+    return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
+}
+
+int typeInto(char wanted) {
+    HWND edit = ::CreateWindowExW(WS_EX_TOPMOST, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  300, 300, 300, 80, nullptr, nullptr, nullptr, nullptr);
+    if (edit == nullptr)
+        return 1;
+    ::SetForegroundWindow(edit);
+    ::SetFocus(edit);
+    pump();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const bool typed = waitFor([&] {
+        char text[64] = {};
+        ::GetWindowTextA(edit, text, sizeof text);
+        return std::strchr(text, wanted) != nullptr;
+    });
+    ::DestroyWindow(edit);
+    return typed ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "window") == 0)
+        return waitFor([] { return mainWindow() != nullptr; }) ? 0 : 1;
+    if (argc >= 2 && std::strcmp(argv[1], "close") == 0) {
+        HWND window = mainWindow();
+        return window != nullptr && ::PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "dismiss") == 0) {
+        HWND box = nullptr;
+        if (!waitFor([&] { return (box = ::FindWindowW(L"#32770", nullptr)) != nullptr; }))
+            return 1;
+        return ::PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "type") == 0)
+        return typeInto(argv[2][0]);
+    return 1;
+}
