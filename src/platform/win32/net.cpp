@@ -296,6 +296,23 @@ bool releaseConnection(int connection) {
     return socket != INVALID_SOCKET;
 }
 
+void shutdownConnection(int connection) {
+    std::lock_guard lock(registryMutex);
+    auto found = registry.find(connection);
+    if (found == registry.end() || found->second.listener)
+        return;
+    found->second.shut = true;
+    ::shutdown(found->second.socket, SD_BOTH);
+}
+
+bool waitReadable(int connection, int timeoutMs) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return false;
+    // A closed peer makes the socket readable with nothing to read: that is no data.
+    return waitReady(connection, entry.socket, false, timeoutMs) && pendingBytes(connection) > 0;
+}
+
 bool isConnectionOpen(int connection) {
     std::lock_guard lock(registryMutex);
     auto found = registry.find(connection);
