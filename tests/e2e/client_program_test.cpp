@@ -1,6 +1,6 @@
 // The real program twice, on two displays of their own: a server sharing a desktop with
 // a terminal on it, and a client logged in to it. The client's view shows the server's
-// desktop.
+// desktop, and what is typed and clicked over the view happens in the terminal.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -131,10 +131,13 @@ protected:
             "user = anna\r\npass = " + korvo::encodePassword("secret") + "\r\n";
         server_ = startKorvo("server", serverDesktop_.name(),
                              "[server]\r\n" + login + "port = " + std::to_string(port) +
-                                 "\r\nimage = 7\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n");
+                                 "\r\nimage = 7\r\nkeyboard = 1\r\nmouse = 1\r\n[misc]\r\n"
+                                 "start = server\r\nsuppress = 1\r\n");
         // After the server's window, so that it lies above it.
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        terminal_ = startProgram({"xterm", "-geometry", "80x24+0+0", "-e", "/bin/sh"},
+        std::filesystem::create_directories(directory_.file("work"));
+        terminal_ = startProgram({"xterm", "-geometry", "80x24+0+0", "-e", "/bin/sh", "-c",
+                                  "cd '" + directory_.file("work") + "' && exec /bin/sh"},
                                  serverDesktop_.name());
         client_ = startKorvo("client", clientDesktop_.name(),
                              "[client]\r\nip = 127.0.0.1\r\nport = " + std::to_string(port) +
@@ -161,6 +164,27 @@ protected:
         return startProgram({bin + "/korvo"}, display);
     }
 
+    // Where the server's desktop lies in the client's screen. It fits the client's, so the
+    // view is sized to show it 1:1; the view is found where the server's picture matches
+    // best, and must match closely: only JPEG's loss and the painted cursor differ.
+    Match findView(Screen& source) {
+        Match match;
+        for (int attempt = 0; attempt < 40 && match.meanDifference > kCloseMatch; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            source = grab(serverDisplay_);
+            const Screen shown = grab(clientDisplay_);
+            if (source.width != 1024 || shown.width < source.width)
+                continue;
+            const int roomX = shown.width - source.width;
+            const int roomY = shown.height - source.height;
+            const Match coarse = bestPlacement(source, shown, 16, 2, 0, roomX, 0, roomY);
+            match = bestPlacement(source, shown, 4, 1, std::max(0, coarse.x - 2),
+                                  std::min(roomX, coarse.x + 2), std::max(0, coarse.y - 2),
+                                  std::min(roomY, coarse.y + 2));
+        }
+        return match;
+    }
+
     testing_support::TempDir directory_;
     testing_support::Xvfb serverDesktop_;
     testing_support::Xvfb clientDesktop_;
@@ -173,23 +197,8 @@ protected:
 
 TEST_F(ClientProgramTest, TheClientsViewShowsTheServersDesktop) {
     ASSERT_GT(client_, 0);
-    // The server's desktop fits the client's, so the view is sized to show it 1:1. The
-    // view is found where the server's picture matches best, and must match closely:
-    // only JPEG's loss and the server's painted cursor differ.
-    Match match;
     Screen source;
-    for (int attempt = 0; attempt < 40 && match.meanDifference > kCloseMatch; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        source = grab(serverDisplay_);
-        const Screen shown = grab(clientDisplay_);
-        ASSERT_EQ(source.width, 1024);
-        const int roomX = shown.width - source.width;
-        const int roomY = shown.height - source.height;
-        const Match coarse = bestPlacement(source, shown, 16, 2, 0, roomX, 0, roomY);
-        match = bestPlacement(source, shown, 4, 1, std::max(0, coarse.x - 2),
-                              std::min(roomX, coarse.x + 2), std::max(0, coarse.y - 2),
-                              std::min(roomY, coarse.y + 2));
-    }
+    const Match match = findView(source);
     EXPECT_LT(match.meanDifference, kCloseMatch) << "at " << match.x << ", " << match.y;
 
     // Not black on black: the terminal's white face is among what matched.
@@ -199,6 +208,29 @@ TEST_F(ClientProgramTest, TheClientsViewShowsTheServersDesktop) {
         for (int x = 20; x < 460; x += 10)
             brightMatched += bright(source.at(x, y)) && bright(shown.at(x + match.x, y + match.y));
     EXPECT_GT(brightMatched, 1000);
+}
+
+// The client's pointer over the terminal in the view, a click and a command typed there
+// (capital letter, digit, space, Enter): the command runs in the server's terminal.
+TEST_F(ClientProgramTest, TypingAndClickingOverTheViewRunsACommandInTheServersTerminal) {
+    ASSERT_GT(client_, 0);
+    Screen source;
+    const Match match = findView(source);
+    ASSERT_LT(match.meanDifference, kCloseMatch);
+
+    const std::string display = "DISPLAY=" + clientDesktop_.name();
+    const std::string overTerminal =
+        std::to_string(match.x + 240) + " " + std::to_string(match.y + 150);
+    const std::string drive =
+        display + " xdotool search --name '^Korvo v1.1$' windowfocus --sync mousemove " +
+        overTerminal + " sleep 1 click 1 sleep 1 type --delay 120 'touch Korvo7' && " + display +
+        " xdotool key Return";
+    ASSERT_EQ(std::system(drive.c_str()), 0);
+
+    const std::filesystem::path written = directory_.file("work") + "/Korvo7";
+    for (int i = 0; i < 100 && !std::filesystem::exists(written); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(std::filesystem::exists(written));
 }
 
 }  // namespace
