@@ -3,7 +3,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -68,16 +67,24 @@ uint8_t characterOf(int eventNumber, int kind) {
     }
 }
 
+// Clicks and keys go out once. The caller holds pendingInputLock.
+void clearOneShotInput() {
+    zeroClientBytes(kButtonsOffset, kButtonBytes);
+    zeroClientBytes(kMouseChangedOffset, 2);
+    zeroClientBytes(kKeyKindOffset, 2);
+    zeroClientBytes(kKeyValueOffset, 4);
+}
+
 // The caller holds pendingInputLock.
 void placeKey(WaitingKey key) {
-    clientWorkArea[kKeyValueOffset] = key.value;
-    clientWorkArea[kKeyValueOffset + 1] = 0;  // the text's terminator, or the code's high byte
-    clientWorkArea[kKeyKindOffset] = key.kind;
+    storeClientByte(kKeyValueOffset, key.value);
+    storeClientByte(kKeyValueOffset + 1, 0);  // the text's terminator, or the code's high byte
+    storeClientByte(kKeyKindOffset, key.kind);
 }
 
 void storeKey(uint8_t kind, uint8_t value) {
     std::lock_guard lock(pendingInputLock);
-    const bool slotFree = clientWorkArea[kKeyKindOffset] == 0 && waitingKeys.empty();
+    const bool slotFree = loadClientByte(kKeyKindOffset) == 0 && waitingKeys.empty();
     if (slotFree && showingFrame.load() == 0)
         placeKey({kind, value});
     else if (waitingKeys.size() < kMaxWaitingKeys)
@@ -89,8 +96,8 @@ bool isClickFlag(int flagPosition) {
            flagPosition <= static_cast<int>(kRightDoubleClickOffset);
 }
 
-// The pointer's first byte is also where the receive thread puts the login result, so the
-// pointer goes in byte by byte through the client's shared-byte helpers.
+// Every byte of the pending input goes through the client's shared-byte helpers: the
+// pointer's first byte is also where the receive thread puts the login result.
 void storePointerValue(size_t offset, float value) {
     uint8_t bytes[4];
     storeLittleEndian32(std::bit_cast<uint32_t>(value), bytes);
@@ -142,8 +149,8 @@ int captureClick(int flagPosition) {
     if (!isClickFlag(flagPosition) || !clientRunning())
         return 0;
     std::lock_guard lock(pendingInputLock);
-    clientWorkArea[flagPosition] = 1;
-    clientWorkArea[kMouseChangedOffset] = 1;
+    storeClientByte(static_cast<size_t>(flagPosition), 1);
+    storeClientByte(kMouseChangedOffset, 1);
     return 1;
 }
 
@@ -167,30 +174,24 @@ int captureShortcutEvent(int eventNumber) {
 InputEvent takePendingInput() {
     std::array<uint8_t, kInputAreaSize> pending{};
     std::lock_guard lock(pendingInputLock);
-    if (clientWorkArea[kKeyKindOffset] == 0 && !waitingKeys.empty()) {
+    if (loadClientByte(kKeyKindOffset) == 0 && !waitingKeys.empty()) {
         placeKey(waitingKeys.front());
         waitingKeys.pop_front();
     }
     loadClientBytes(kPointerOffset, pending.data() + kPointerOffset, 8);
-    std::memcpy(pending.data() + kButtonsOffset, clientWorkArea + kButtonsOffset, kButtonBytes);
-    pending[kKeyKindOffset] = clientWorkArea[kKeyKindOffset];
-    pending[kMouseChangedOffset] = clientWorkArea[kMouseChangedOffset];
-    std::memcpy(pending.data() + kKeyValueOffset, clientWorkArea + kKeyValueOffset, 2);
+    loadClientBytes(kButtonsOffset, pending.data() + kButtonsOffset, kButtonBytes);
+    pending[kKeyKindOffset] = loadClientByte(kKeyKindOffset);
+    pending[kMouseChangedOffset] = loadClientByte(kMouseChangedOffset);
+    loadClientBytes(kKeyValueOffset, pending.data() + kKeyValueOffset, 2);
     const InputEvent event = placedInputEvent(pending.data());
-    std::memset(clientWorkArea + kButtonsOffset, 0, kButtonBytes);
-    std::memset(clientWorkArea + kMouseChangedOffset, 0, 2);
-    std::memset(clientWorkArea + kKeyKindOffset, 0, 2);
-    std::memset(clientWorkArea + kKeyValueOffset, 0, 4);
+    clearOneShotInput();
     return event;
 }
 
 void forgetPendingInput() {
     std::lock_guard lock(pendingInputLock);
     waitingKeys.clear();
-    std::memset(clientWorkArea + kButtonsOffset, 0, kButtonBytes);
-    std::memset(clientWorkArea + kMouseChangedOffset, 0, 2);
-    std::memset(clientWorkArea + kKeyKindOffset, 0, 2);
-    std::memset(clientWorkArea + kKeyValueOffset, 0, 4);
+    clearOneShotInput();
 }
 
 }  // namespace korvo
