@@ -17,10 +17,10 @@ size_t stagingOffsetFor(size_t frameLength) {
     return frameLength <= kStagingOffset ? kStagingOffset : kTailStagingOffset;
 }
 
-bool sendMemoryFrame(int connection, size_t frameLength) {
+Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
     // An empty frame has no sound chunk sequence; the client's wait ends by its time-out.
     if (frameLength == 0 || frameLength > kLargestChunkedFrame)
-        return false;
+        return Delivery::None;
 
     // The client knows a frame has ended only by a chunk shorter than 1023 bytes, so a
     // frame that fills its last chunk exactly would be lost and spoil the next one. One
@@ -35,6 +35,8 @@ bool sendMemoryFrame(int connection, size_t frameLength) {
     lastFrameCrc.store(crc32(frameBuffer, frameLength));
     platform::sleepMs(shortTickMs);
 
+    const uint64_t deadlineMs = platform::monotonicMs() + static_cast<uint64_t>(limitMs);
+
     uint8_t* staging = frameBuffer + stagingOffsetFor(frameLength);
     staging[0] = kTagFrameChunk;
     bool allSent = true;
@@ -42,26 +44,30 @@ bool sendMemoryFrame(int connection, size_t frameLength) {
     for (size_t index = 0; index < count && allSent; ++index) {
         ChunkSpan span = chunkSpan(frameLength, index);
         std::memcpy(staging + 1, frameBuffer + span.offset, span.length);
-        allSent = platform::sendBytes(connection, staging, span.length + 1);
+        const uint64_t nowMs = platform::monotonicMs();
+        const int leftMs = nowMs < deadlineMs ? static_cast<int>(deadlineMs - nowMs) : 0;
+        allSent = platform::sendBytesWithin(connection, staging, span.length + 1, leftMs);
     }
     staging[0] = 0;
-    return allSent;
+    return allSent ? Delivery::Whole : Delivery::Broken;
 }
 
-bool sendFileFrame(int connection, const std::string& path) {
+Delivery sendFileFrame(int connection, const std::string& path, int limitMs) {
     platform::FileImage file;
     bool readable = platform::readFileImage(path, file);
     platform::removeFile(path);
     if (!readable || file.bytes.empty() ||
         file.bytes.size() > std::numeric_limits<uint32_t>::max() - kFileHeaderLength)
-        return false;
+        return Delivery::None;
 
     std::string transfer;
     transfer.reserve(kFileHeaderLength + file.bytes.size());
     auto header = encodeFileHeader(static_cast<uint32_t>(file.bytes.size()));
     transfer.append(reinterpret_cast<const char*>(header.data()), header.size());
     transfer.append(file.bytes);
-    return platform::sendBytes(connection, transfer.data(), transfer.size());
+    return platform::sendBytesWithin(connection, transfer.data(), transfer.size(), limitMs)
+               ? Delivery::Whole
+               : Delivery::Broken;
 }
 
 }  // namespace korvo

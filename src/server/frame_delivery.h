@@ -22,16 +22,21 @@ inline constexpr size_t kLargestChunkedFrame = kTailStagingOffset;
 
 size_t stagingOffsetFor(size_t frameLength);
 
+// What became of a frame: all of it went out; there was none to send (nothing went out
+// and the connection is as it was); or the connection failed or did not take it within
+// the limit, and part of it may have gone out.
+enum class Delivery { Whole, None, Broken };
+
 // Memory route: the n bytes at the start of frameBuffer, with one zero byte added when
 // n is a multiple of 1023 so that the last chunk is short. Sets lastFrameCrc, pauses
-// shortTickMs, then sends the chunks, one send each. A frame of no bytes, or one too
-// long to have been encoded into frameBuffer, sends nothing and leaves lastFrameCrc.
-// False when nothing (or not everything) went out.
-bool sendMemoryFrame(int connection, size_t frameLength);
+// shortTickMs, then sends the chunks, all of them within limitMs. A frame of no bytes, or
+// one too long to have been encoded into frameBuffer, sends nothing and leaves
+// lastFrameCrc.
+Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs);
 
 // File route: the whole file at `path` as one whole-file transfer (header and bytes in
-// one send). A missing, empty or unreadable file sends nothing. The file is deleted
-// afterwards in every case.
-bool sendFileFrame(int connection, const std::string& path);
+// one send) within limitMs. A missing, empty or unreadable file sends nothing. The file
+// is deleted afterwards in every case.
+Delivery sendFileFrame(int connection, const std::string& path, int limitMs);
 
 }  // namespace korvo

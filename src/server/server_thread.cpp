@@ -5,7 +5,10 @@
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
+#include "server/login_throttle.h"
+#include "server/newcomers.h"
 #include "server/request_handler.h"
+#include "server/server_clock.h"
 #include "server/server_view.h"
 #include "settings/settings.h"
 #include "state/network.h"
@@ -48,6 +51,28 @@ bool sendsAFile(int connection) {
     return startsWithFileMagic(head, count);
 }
 
+// Takes in what waits to be accepted, at most as many as there may be newcomers, so that
+// a flood of connections drains from the backlog quickly while the oldest of them make
+// room for the newest.
+void acceptWaitingConnections(int server) {
+    for (size_t taken = 0; taken < kMostNewcomers; ++taken) {
+        int connection = platform::acceptConnection(server);
+        if (connection == 0)
+            return;
+        uint32_t address = 0;
+        if (!platform::peerAddress(connection, address))
+            address = 0;
+        admitNewcomer(connection, address, serverNowMs());
+    }
+}
+
+// What a run leaves behind when it ends.
+void endServing(int server) {
+    releaseListener(server);
+    removeAllClientSlots();
+    forgetAllNewcomers();
+}
+
 bool previousRunHasLeft() {
     for (int waited = 0; serverThreadActive.load() && waited < kPreviousRunWaitMs;
          waited += shortTickMs)
@@ -88,8 +113,11 @@ void closeServer() {
 
 int runServer() {
     serverThreadActive.store(true);
-    // Rows of an earlier run that was terminated belong to nobody now.
+    // Rows of an earlier run that was terminated belong to nobody now; its newcomers and
+    // failed logins neither.
     removeAllClientSlots();
+    forgetAllNewcomers();
+    forgetFailedLogins();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
@@ -110,17 +138,19 @@ int runServer() {
         if (platform::stopRaised()) {
             // Terminated from outside: leave at once with what this run opened. No other
             // run starts before this one has left, so its rows go with it.
-            releaseListener(server);
-            removeAllClientSlots();
+            endServing(server);
             return endRun(0);
         }
         if (stopServerRequested.load() == 1) {
-            releaseListener(server);
-            removeAllClientSlots();
+            endServing(server);
             stopServerRequested.store(0);
             return endRun(0);
         }
-        platform::NetEvent event = platform::pollServer(server, servedLast);
+        // New connections never cost the others their turn: the same round serves one
+        // connection's data.
+        acceptWaitingConnections(server);
+        closeLateNewcomers(serverNowMs());
+        platform::NetEvent event = platform::pollConnections(server, servedLast);
         switch (event.kind) {
             case platform::NetEventKind::Data:
                 if (sendsAFile(event.connection)) {

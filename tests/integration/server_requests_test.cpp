@@ -174,8 +174,8 @@ TEST_F(ServerTest, DataStartingWithTheFileMagicClosesThatConnectionOnly) {
 
 TEST_F(ServerTest, ConnectionsAreServedInTurn) {
     startServer();
-    auto busy = connect();
-    auto quiet = connect();
+    auto busy = loggedIn();
+    auto quiet = loggedIn();
     std::string many;
     for (int i = 0; i < 40; ++i)
         many += "alive";
