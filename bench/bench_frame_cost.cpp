@@ -1,0 +1,309 @@
+// The server's whole CPU per frame, beside the floor. The server runs in a process of its
+// own (the real X11 capture on its own 1920x1080 Xvfb, a headless window); a raw client
+// in this process runs the full request cycle (alive, event, the frame request with the
+// whole frame read, crc32, ready) and reads the server process's CPU time from /proc.
+// The floor is what a frame cannot cost less than: XShmGetImage and one bare
+// libjpeg-turbo encode of the same desktop at quality 50, timed on this thread.
+//
+//   bench_frame_cost [cycles]     (default 200 per row)
+// The program's headers before Xlib's: its None macro would break their enums.
+#include "bare_jpeg.h"
+#include "platform/net.h"
+#include "platform/screen.h"
+#include "protocol/input_event.h"
+#include "protocol/wire.h"
+#include "raw_client.h"
+#include "server/server_thread.h"
+#include "settings/settings.h"
+#include "state/process_state.h"
+#include "texts/texts.h"
+// (keep)
+#include <X11/Xlib.h>
+#include <dirent.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/x11/display_connection.h"
+#include "x11/xvfb.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// The part of the desktop that changes each cycle on the changing desktop.
+constexpr int kChangeWidth = 480;
+constexpr int kChangeHeight = 270;
+
+Display* ownDisplay = nullptr;
+Window changingWindow = 0;
+int changeStep = 0;
+
+// Puts a window on the desktop whose stripes the bench moves on before every frame.
+void showChangingWindow() {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    changingWindow = XCreateWindow(ownDisplay, DefaultRootWindow(ownDisplay), 1300, 600,
+                                   kChangeWidth, kChangeHeight, 0, CopyFromParent, InputOutput,
+                                   CopyFromParent, CWOverrideRedirect, &attributes);
+    XMapRaised(ownDisplay, changingWindow);
+    XSync(ownDisplay, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+void hideChangingWindow() {
+    XDestroyWindow(ownDisplay, changingWindow);
+    XSync(ownDisplay, False);
+    changingWindow = 0;
+}
+
+// Stripes of changing colours, shifted by one step: some 6 % of the screen is new.
+void changeDesktop() {
+    if (changingWindow == 0)
+        return;
+    GC gc = XCreateGC(ownDisplay, changingWindow, 0, nullptr);
+    ++changeStep;
+    for (int stripe = 0; stripe < 16; ++stripe) {
+        unsigned long colour = (static_cast<unsigned long>(stripe * 16 + changeStep * 7) & 0xFF)
+                                   << 16 |
+                               (static_cast<unsigned long>(changeStep * 13) & 0xFF) << 8 |
+                               (static_cast<unsigned long>(stripe * 40) & 0xFF);
+        XSetForeground(ownDisplay, gc, colour);
+        int x = (stripe * 30 + changeStep * 5) % kChangeWidth;
+        XFillRectangle(ownDisplay, changingWindow, gc, x, 0, 30, kChangeHeight);
+    }
+    XFreeGC(ownDisplay, gc);
+    XSync(ownDisplay, False);
+}
+
+double threadCpuMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Every thread of the process, in milliseconds of CPU (/proc/PID/task/*/schedstat).
+double processCpuMs(pid_t pid) {
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* folder = ::opendir(tasks.c_str());
+    if (folder == nullptr)
+        return 0;
+    double total = 0;
+    while (dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
+        double ns = 0;
+        if (stat >> ns)
+            total += ns / 1e6;
+    }
+    ::closedir(folder);
+    return total;
+}
+
+// The server process: a server thread on a free port, which it writes into `portPipe`.
+[[noreturn]] void runServerProcess(int portPipe, const std::string& framePath) {
+    korvo::settings = korvo::Settings{};
+    korvo::settings.serverUser = "anna";
+    korvo::settings.serverPassword = "secret";
+    korvo::settings.serverPort = 0;
+    korvo::settings.serverMaxClients = 10000;
+    korvo::settings.allowMouse = 1;
+    korvo::settings.allowKeyboard = 1;
+    korvo::settings.imageQuality = 5;
+    korvo::texts = korvo::buildTextTable("english");
+    korvo::tempFramePath = framePath;
+    std::thread server([] { korvo::runServer(); });
+    while (korvo::serverOpen != 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int port = platform::serverPort(korvo::listeningServer);
+    if (::write(portPipe, &port, sizeof port) != sizeof port)
+        std::_Exit(1);
+    server.join();
+    std::_Exit(0);
+}
+
+struct Cycle {
+    size_t frameBytes = 0;
+};
+
+// alive, event, the frame request with the whole frame read, crc32, ready.
+bool requestCycle(testing_support::RawClient& client, bool memoryRoute, Cycle& cycle) {
+    client.send("alive");
+    if (client.receive(5) != "alive")
+        return false;
+    korvo::InputEvent event;
+    event.pointerX = 5000;
+    event.pointerY = 5000;
+    uint8_t body[korvo::kInputEventSize];
+    korvo::encodeInputEvent(event, body);
+    auto message = korvo::encodeEventMessage(body);
+    client.send(message.data(), message.size());
+    cycle.frameBytes = 0;
+    if (memoryRoute) {
+        client.send("imag2");
+        for (;;) {
+            if (client.receive(1).size() != 1)
+                return false;
+            // A frame's chunks come back to back: a pause of 5 ms ends the last one.
+            size_t got = client.receive(korvo::kChunkPayload, 5).size();
+            cycle.frameBytes += got;
+            if (got != korvo::kChunkPayload)
+                break;
+        }
+        client.send("crc32");
+        if (client.receive(5).size() != 5)
+            return false;
+    } else {
+        client.send("image");
+        std::string header = client.receive(korvo::kFileHeaderLength);
+        if (header.size() != korvo::kFileHeaderLength)
+            return false;
+        size_t size = korvo::decodeFileSize(reinterpret_cast<const uint8_t*>(header.data()));
+        cycle.frameBytes = client.receive(size).size();
+        if (cycle.frameBytes != size)
+            return false;
+    }
+    client.send("ready");
+    return client.receive(1).size() == 1;
+}
+
+struct Row {
+    double cpuMsPerFrame = 0;
+    double wallMsPerCycle = 0;
+    size_t frameBytes = 0;
+};
+
+Row measureServer(pid_t server, int port, bool memoryRoute, bool changing, int cycles) {
+    testing_support::RawClient client(port);
+    auto login = korvo::encodeLogin("anna", "secret");
+    client.send(login.data(), login.size());
+    if (client.receive(2) != testing_support::bytes({0x02, 0x09})) {
+        std::fprintf(stderr, "bench_frame_cost: login failed\n");
+        std::exit(1);
+    }
+    Cycle cycle;
+    for (int warm = 0; warm < 5; ++warm) {
+        if (changing)
+            changeDesktop();
+        requestCycle(client, memoryRoute, cycle);
+    }
+    double cpuBefore = processCpuMs(server);
+    auto wallBefore = std::chrono::steady_clock::now();
+    for (int i = 0; i < cycles; ++i) {
+        if (changing)
+            changeDesktop();
+        if (!requestCycle(client, memoryRoute, cycle)) {
+            std::fprintf(stderr, "bench_frame_cost: cycle %d failed\n", i);
+            std::exit(1);
+        }
+    }
+    Row row;
+    row.cpuMsPerFrame = (processCpuMs(server) - cpuBefore) / cycles;
+    row.wallMsPerCycle =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallBefore)
+            .count() /
+        cycles;
+    row.frameBytes = cycle.frameBytes;
+    return row;
+}
+
+// XShmGetImage and a bare encode at quality 50, on this thread's CPU clock.
+Row measureFloor(bool changing, int cycles) {
+    platform::PixelView view;
+    double cpu = 0;
+    size_t bytes = 0;
+    for (int i = 0; i < cycles; ++i) {
+        if (changing)
+            changeDesktop();
+        double before = threadCpuMs();
+        if (!platform::captureDisplay(view)) {
+            std::fprintf(stderr, "bench_frame_cost: no capture\n");
+            std::exit(1);
+        }
+        bytes =
+            bench_support::bareJpegEncode(view.pixels, view.width, view.height, view.stride, 50);
+        cpu += threadCpuMs() - before;
+    }
+    Row row;
+    row.cpuMsPerFrame = cpu / cycles;
+    row.frameBytes = bytes;
+    return row;
+}
+
+void printRow(const char* desktop, const char* route, const Row& row, const Row& floor) {
+    std::printf("| %-8s | %-22s | %7.2f ms | %5.2f | %8.1f ms | %9zu |\n", desktop, route,
+                row.cpuMsPerFrame, row.cpuMsPerFrame / floor.cpuMsPerFrame, row.wallMsPerCycle,
+                row.frameBytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int cycles = argc > 1 ? std::atoi(argv[1]) : 200;
+    testing_support::Xvfb xvfb;
+    if (!xvfb.start("1920x1080x24")) {
+        std::fprintf(stderr, "bench_frame_cost: Xvfb did not start\n");
+        return 1;
+    }
+    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
+    // A terminal with text that stays: the static desktop.
+    pid_t terminal =
+        testing_support::startProgram({"xterm", "-geometry", "100x40+50+50", "-e", "sh", "-c",
+                                       "ls -l /usr/bin; exec sleep 100000"},
+                                      xvfb.name());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    char folder[] = "/tmp/korvo-bench-XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        return 1;
+    int portPipe[2];
+    if (::pipe(portPipe) != 0)
+        return 1;
+    // Before this process opens its own display connections.
+    pid_t server = ::fork();
+    if (server == 0)
+        runServerProcess(portPipe[1], std::string(folder) + "/frame.jpg");
+    int port = 0;
+    if (::read(portPipe[0], &port, sizeof port) != sizeof port) {
+        std::fprintf(stderr, "bench_frame_cost: the server did not start\n");
+        return 1;
+    }
+    ownDisplay = XOpenDisplay(xvfb.name().c_str());
+
+    std::printf(
+        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle  | JPEG bytes |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+    for (bool changing : {false, true}) {
+        if (changing)
+            showChangingWindow();
+        const char* desktop = changing ? "changing" : "static";
+        Row floor = measureFloor(changing, cycles);
+        printRow(desktop, "floor (XShm + encode)", floor, floor);
+        printRow(desktop, "server, memory route",
+                 measureServer(server, port, true, changing, cycles), floor);
+        printRow(desktop, "server, file route",
+                 measureServer(server, port, false, changing, cycles), floor);
+        if (changing)
+            hideChangingWindow();
+    }
+
+    ::kill(server, SIGKILL);
+    ::waitpid(server, nullptr, 0);
+    std::string frameFile = std::string(folder) + "/frame.jpg";
+    ::unlink(frameFile.c_str());
+    ::rmdir(folder);
+    testing_support::stopProgram(terminal);
+    platform::x11::closeDisplayConnection();
+    XCloseDisplay(ownDisplay);
+    xvfb.stop();
+    return 0;
+}
