@@ -11,8 +11,8 @@
 
 namespace korvo {
 
-// How much of frameBuffer an encoded frame may fill. The last transfer block stays free
-// so that the server can stage outgoing chunks there without touching unsent frame bytes.
+// How much of frameBuffer an encoded frame may fill. The last transfer block stays free,
+// so that the server may always add the byte that ends a frame with a short chunk.
 inline constexpr size_t kEncodedFrameCapacity = kFrameBufferSize - kChunkSize;
 
 // Encodes the frame into tempFramePath, creating or replacing the file. 1 on success;

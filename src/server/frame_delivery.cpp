@@ -13,9 +13,26 @@ namespace korvo {
 
 std::atomic<uint32_t> lastFrameCrc{0};
 
-size_t stagingOffsetFor(size_t frameLength) {
-    return frameLength <= kStagingOffset ? kStagingOffset : kTailStagingOffset;
+namespace {
+
+// The chunk stream of the longest frame: its bytes, and a tag before every 1023 of them.
+constexpr size_t kLargestChunkStream =
+    kLargestChunkedFrame + 1 + kLargestChunkedFrame / kChunkPayload;
+uint8_t chunkStream[kLargestChunkStream];
+
+// Lays the frame out as its chunks, tag and payload each; the stream's length.
+size_t layOutChunks(size_t frameLength) {
+    size_t length = 0;
+    for (size_t index = 0; index < chunkCount(frameLength); ++index) {
+        ChunkSpan span = chunkSpan(frameLength, index);
+        chunkStream[length] = kTagFrameChunk;
+        std::memcpy(chunkStream + length + 1, frameBuffer + span.offset, span.length);
+        length += span.length + 1;
+    }
+    return length;
 }
+
+}  // namespace
 
 Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
     // An empty frame has no sound chunk sequence; the client's wait ends by its time-out.
@@ -35,21 +52,10 @@ Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
     lastFrameCrc.store(crc32(frameBuffer, frameLength));
     platform::sleepMs(shortTickMs);
 
-    const uint64_t deadlineMs = platform::monotonicMs() + static_cast<uint64_t>(limitMs);
-
-    uint8_t* staging = frameBuffer + stagingOffsetFor(frameLength);
-    staging[0] = kTagFrameChunk;
-    bool allSent = true;
-    size_t count = chunkCount(frameLength);
-    for (size_t index = 0; index < count && allSent; ++index) {
-        ChunkSpan span = chunkSpan(frameLength, index);
-        std::memcpy(staging + 1, frameBuffer + span.offset, span.length);
-        const uint64_t nowMs = platform::monotonicMs();
-        const int leftMs = nowMs < deadlineMs ? static_cast<int>(deadlineMs - nowMs) : 0;
-        allSent = platform::sendBytesWithin(connection, staging, span.length + 1, leftMs);
-    }
-    staging[0] = 0;
-    return allSent ? Delivery::Whole : Delivery::Broken;
+    const size_t streamLength = layOutChunks(frameLength);
+    return platform::sendBytesWithin(connection, chunkStream, streamLength, limitMs)
+               ? Delivery::Whole
+               : Delivery::Broken;
 }
 
 Delivery sendFileFrame(int connection, const std::string& path, int limitMs) {
