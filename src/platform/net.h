@@ -43,6 +43,11 @@ int acceptConnection(int server);
 // `servedLast`, that has something; None when none has. Accepts nothing.
 NetEvent pollConnections(int server, int servedLast);
 
+// Waits at most timeoutMs until a connection waits to be accepted or an accepted one has
+// something to report (bytes, or its end); true when one has. Returns at once when the
+// server is shut down or gone.
+bool waitForActivity(int server, int timeoutMs);
+
 // Makes every socket of the server fail from now on (its pending and future calls
 // return at once) without releasing them. Safe from any thread.
 void shutdownServer(int server);

@@ -206,6 +206,29 @@ NetEvent pollConnections(int server, int servedLast) {
     return {};
 }
 
+bool waitForActivity(int server, int timeoutMs) {
+    std::vector<pollfd> watched;
+    {
+        std::lock_guard lock(registryMutex);
+        auto found = registry.find(server);
+        if (found == registry.end() || !found->second.listener)
+            return true;
+        watched.push_back({found->second.fd, POLLIN, 0});
+        for (int handle : found->second.accepted) {
+            auto connection = registry.find(handle);
+            if (connection != registry.end())
+                watched.push_back({connection->second.fd, POLLIN, 0});
+        }
+    }
+    for (;;) {
+        int result = ::poll(watched.data(), watched.size(), timeoutMs);
+        if (result >= 0)
+            return result > 0;
+        if (errno != EINTR)
+            return true;
+    }
+}
+
 void shutdownServer(int server) {
     std::lock_guard lock(registryMutex);
     auto found = registry.find(server);
