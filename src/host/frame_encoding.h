@@ -19,6 +19,11 @@ inline constexpr size_t kEncodedFrameCapacity = kFrameBufferSize - kChunkSize;
 // 0 when the file cannot be written or the encoder fails (no file is left behind then).
 int encodeToFile(const platform::PixelView& image);
 
+// Writes the first `length` bytes of frameBuffer to tempFramePath, creating or replacing
+// the file: the file route's frame when the stream is already in memory. 1 on success; 0
+// otherwise (no file is left behind then).
+int writeFrameFile(size_t length);
+
 // The memory route (named after framesViaPipe, the flag that selects it): the stream
 // lands at the start of frameBuffer, at most kEncodedFrameCapacity bytes. Returns its
 // length, 0 when nothing usable was encoded.

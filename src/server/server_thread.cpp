@@ -1,5 +1,6 @@
 #include "server/server_thread.h"
 
+#include "host/frame_capture.h"
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/threads.h"
@@ -134,6 +135,8 @@ int runServer() {
     removeAllClientSlots();
     forgetAllNewcomers();
     forgetFailedLogins();
+    // frameBuffer may have served the client role since.
+    forgetLastFrame();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
