@@ -3,7 +3,8 @@
 // in this process runs the full request cycle (alive, event, the frame request with the
 // whole frame read, crc32, ready) and reads the server process's CPU time from /proc.
 // The floor is what a frame cannot cost less than: XShmGetImage and one bare
-// libjpeg-turbo encode of the same desktop at quality 50, timed on this thread.
+// libjpeg-turbo encode of the same desktop at quality 50, timed on this thread, once back
+// to back and once paced like the server's frames.
 //
 // Each row is measured in five rounds, interleaved with the other rows of its desktop, so
 // that other load on the machine falls on all of them alike; the medians are printed.
@@ -222,13 +223,17 @@ Row measureServer(pid_t server, int port, bool memoryRoute, bool changing, int c
 }
 
 // XShmGetImage and a bare encode at quality 50, on this thread's CPU clock.
-Row measureFloor(bool changing, int cycles) {
+// Back to back, or one frame every pauseMs as the server makes them (between two frames
+// the caches are taken over by others, which a tight loop never sees).
+Row measureFloor(bool changing, int cycles, int pauseMs) {
     platform::PixelView view;
     double cpu = 0;
     size_t bytes = 0;
     for (int i = 0; i < cycles; ++i) {
         if (changing)
             changeDesktop();
+        if (pauseMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
         double before = threadCpuMs();
         if (!platform::captureDisplay(view)) {
             std::fprintf(stderr, "bench_frame_cost: no capture\n");
@@ -245,6 +250,8 @@ Row measureFloor(bool changing, int cycles) {
 }
 
 constexpr int kRounds = 5;
+// About what one request cycle takes, by the server's pauses.
+constexpr int kServerCycleMs = 150;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -319,16 +326,20 @@ int main(int argc, char** argv) {
     for (bool changing : {false, true}) {
         if (changing)
             showChangingWindow();
-        std::vector<Row> floor, memory, file;
+        std::vector<Row> floor, pacedFloor, memory, file;
         for (int round = 0; round < kRounds; ++round) {
-            floor.push_back(measureFloor(changing, perRound));
+            floor.push_back(measureFloor(changing, perRound, 0));
+            pacedFloor.push_back(measureFloor(changing, perRound, kServerCycleMs));
             memory.push_back(measureServer(server, port, true, changing, perRound));
             file.push_back(measureServer(server, port, false, changing, perRound));
         }
         const char* desktop = changing ? "changing" : "static";
-        printRow(desktop, "floor (XShm + encode)", floor, floor);
+        printRow(desktop, "floor, back to back", floor, floor);
+        printRow(desktop, "floor, paced", pacedFloor, floor);
         printRow(desktop, "server, memory route", memory, floor);
         printRow(desktop, "server, file route", file, floor);
+        printRow(desktop, "memory route / paced", memory, pacedFloor);
+        printRow(desktop, "file route / paced", file, pacedFloor);
         if (changing)
             hideChangingWindow();
     }

@@ -26,94 +26,96 @@ namespace {
 // Places inside serverWorkArea.
 constexpr size_t kChecksumReplyOffset = 1600;
 
-void handleEvent(int connection, bool loggedIn) {
+// The pause owed: shortTickMs after an applied event.
+int handleEvent(int connection, bool loggedIn) {
     // Zeroed first, so that nothing of an earlier body can complete a short one.
     std::memset(serverWorkArea, 0, kEventBodyLength);
     const size_t got = platform::receiveBytes(connection, serverWorkArea, kEventBodyLength,
                                               loggedIn ? kMessageCompletionMs : 0);
     if (loggedIn && got == kEventBodyLength) {
         applyInputEvent();
-        platform::sleepMs(shortTickMs);
-        return;
+        return shortTickMs;
     }
     // A stranger's body, or a short one: read so that the stream stays in step, and gone.
     std::memset(serverWorkArea, 0, kEventBodyLength);
     if (!loggedIn && got < kEventBodyLength)
         dropConnection(connection);
+    return 0;
 }
 
-void handleData(int connection) {
+// The pauses owed after the answer.
+int handleData(int connection) {
     const bool loggedIn = isLoggedIn(connection);
     if (!loggedIn && !countNewcomerMessage(connection)) {
         dropConnection(connection);
-        return;
+        return 0;
     }
     std::memset(serverWorkArea, 0, kKeywordLength);
     const size_t got = platform::receiveBytes(connection, serverWorkArea, kKeywordLength,
                                               loggedIn ? kMessageCompletionMs : 0);
     if (!loggedIn && got < kKeywordLength) {
         dropConnection(connection);
-        return;
+        return 0;
     }
 
     switch (decodeKeyword(serverWorkArea, got)) {
         case ClientKeyword::Alive:
             if (sendReply(connection, kKeywordAlive.data(), kKeywordAlive.size()))
-                platform::sleepMs(shortTickMs);
+                return shortTickMs;
             break;
         case ClientKeyword::Crc32: {
             auto reply = encodeChecksumReply(lastFrameCrc.load());
             std::memcpy(serverWorkArea + kChecksumReplyOffset, reply.data(), reply.size());
             if (sendReply(connection, serverWorkArea + kChecksumReplyOffset, reply.size()))
-                platform::sleepMs(tinyTickMs);
+                return tinyTickMs;
             break;
         }
         case ClientKeyword::Image:
             if (loggedIn)
-                serveFrame(connection);
+                return serveFrame(connection);
             break;
         case ClientKeyword::Imag2: {
             int kept = framesViaPipe.exchange(1);
-            if (loggedIn)
-                serveFrame(connection);
+            int pause = loggedIn ? serveFrame(connection) : 0;
             framesViaPipe.store(kept);
-            break;
+            return pause;
         }
         case ClientKeyword::Ready:
             if (loggedIn)
                 sendReplyByte(connection, kTagReady);
             break;
         case ClientKeyword::Event:
-            handleEvent(connection, loggedIn);
-            break;
+            return handleEvent(connection, loggedIn);
         case ClientKeyword::Login:
             handleLogin(connection, loggedIn);
             break;
         case ClientKeyword::Unknown:
             break;
     }
+    return 0;
 }
 
 }  // namespace
 
-void serveFrame(int connection) {
+int serveFrame(int connection) {
     bool viaMemory = framesViaPipe.load() == 1;
     size_t result = captureFrame();
     Delivery delivery = viaMemory ? sendMemoryFrame(connection, result, kClientSendLimitMs)
                                   : sendFileFrame(connection, tempFramePath, kClientSendLimitMs);
     if (delivery == Delivery::Broken)
         dropConnection(connection);
-    platform::sleepMs(shortTickMs);
+    return shortTickMs;
 }
 
-void handleClientEvent(int connection, ClientEventKind kind) {
+int handleClientEvent(int connection, ClientEventKind kind) {
+    int pauseMs = 0;
     if (kind == ClientEventKind::Data) {
-        handleData(connection);
+        pauseMs = handleData(connection);
     } else {
         forgetNewcomer(connection);
         purgeDeadSlots();
     }
-    platform::sleepMs(baseTickMs);
+    return pauseMs + baseTickMs;
 }
 
 }  // namespace korvo

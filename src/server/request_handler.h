@@ -6,12 +6,14 @@ namespace korvo {
 enum class ClientEventKind { Data, Lost };
 
 // Data: reads one client message and answers it. Lost: purges dead client slots.
-// Each ends with a pause of baseTickMs.
-void handleClientEvent(int connection, ClientEventKind kind);
+// Returns the pauses that end the handling (baseTickMs, and before it those of the
+// answer): nothing else happens in between, so the caller takes them as one sleep.
+int handleClientEvent(int connection, ClientEventKind kind);
 
 // Captures, encodes and sends one frame by the route framesViaPipe selects now. A client
-// that does not take it within kClientSendLimitMs is dropped.
-void serveFrame(int connection);
+// that does not take it within kClientSendLimitMs is dropped. Returns the pause owed after
+// a frame, shortTickMs.
+int serveFrame(int connection);
 
 // How long a logged-in client's read waits for the rest of a message that arrived in
 // pieces. Any other connection gets no such wait: an incomplete message closes it.

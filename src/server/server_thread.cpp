@@ -170,18 +170,21 @@ int runServer() {
         const bool accepted = acceptWaitingConnections(server);
         closeLateNewcomers(serverNowMs());
         platform::NetEvent event = platform::pollConnections(server, servedLast);
+        // The pauses that end a handled event and the one between looks follow each other
+        // with nothing in between: one sleep of their sum.
+        int pauseMs = 0;
         switch (event.kind) {
             case platform::NetEventKind::Data:
                 if (sendsAFile(event.connection)) {
                     closeConnection(event.connection);
-                    handleClientEvent(event.connection, ClientEventKind::Lost);
+                    pauseMs = handleClientEvent(event.connection, ClientEventKind::Lost);
                     break;
                 }
-                handleClientEvent(event.connection, ClientEventKind::Data);
+                pauseMs = handleClientEvent(event.connection, ClientEventKind::Data);
                 servedLast = event.connection;
                 break;
             case platform::NetEventKind::Lost:
-                handleClientEvent(event.connection, ClientEventKind::Lost);
+                pauseMs = handleClientEvent(event.connection, ClientEventKind::Lost);
                 break;
             case platform::NetEventKind::Connect:
             case platform::NetEventKind::None:
@@ -190,7 +193,7 @@ int runServer() {
         if (event.kind == platform::NetEventKind::None && !accepted)
             waitForTheNextTick(server);
         else
-            platform::sleepMs(shortTickMs);
+            platform::sleepMs(pauseMs + shortTickMs);
     }
 }
 
