@@ -165,6 +165,9 @@ int acceptConnection(int server) {
     SocketEntry listener;
     if (!lookUp(server, listener) || !listener.listener)
         return 0;
+    // accept4 builds a socket before it finds the queue empty: a look first costs far less.
+    if (!waitReady(listener.fd, POLLIN, 0))
+        return 0;
     int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0)
         return 0;
