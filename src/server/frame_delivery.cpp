@@ -8,6 +8,7 @@
 #include "platform/net.h"
 #include "protocol/crc32.h"
 #include "protocol/wire.h"
+#include "server/frame_checksums.h"
 
 namespace korvo {
 
@@ -49,7 +50,9 @@ Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
         ++frameLength;
     }
 
-    lastFrameCrc.store(crc32(frameBuffer, frameLength));
+    const uint32_t crc = crc32(frameBuffer, frameLength);
+    lastFrameCrc.store(crc);
+    noteFrameChecksum(connection, crc);
     platform::sleepMs(shortTickMs);
 
     const size_t streamLength = layOutChunks(frameLength);

@@ -2,6 +2,7 @@
 
 #include "platform/net.h"
 #include "server/client_table.h"
+#include "server/frame_checksums.h"
 #include "server/newcomers.h"
 #include "state/network.h"
 
@@ -10,6 +11,7 @@ namespace korvo {
 void dropConnection(int connection) {
     closeConnection(connection);
     forgetNewcomer(connection);
+    forgetFrameChecksum(connection);
     purgeDeadSlots();
 }
 

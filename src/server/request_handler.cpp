@@ -9,6 +9,7 @@
 #include "platform/net.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
+#include "server/frame_checksums.h"
 #include "server/frame_delivery.h"
 #include "server/login.h"
 #include "server/newcomers.h"
@@ -64,7 +65,7 @@ int handleData(int connection) {
                 return shortTickMs;
             break;
         case ClientKeyword::Crc32: {
-            auto reply = encodeChecksumReply(lastFrameCrc.load());
+            auto reply = encodeChecksumReply(checksumFor(connection));
             std::memcpy(serverWorkArea + kChecksumReplyOffset, reply.data(), reply.size());
             if (sendReply(connection, serverWorkArea + kChecksumReplyOffset, reply.size()))
                 return tinyTickMs;
@@ -113,6 +114,7 @@ int handleClientEvent(int connection, ClientEventKind kind) {
         pauseMs = handleData(connection);
     } else {
         forgetNewcomer(connection);
+        forgetFrameChecksum(connection);
         purgeDeadSlots();
     }
     return pauseMs + baseTickMs;

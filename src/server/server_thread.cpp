@@ -6,6 +6,7 @@
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
+#include "server/frame_checksums.h"
 #include "server/login_throttle.h"
 #include "server/newcomers.h"
 #include "server/request_handler.h"
@@ -88,6 +89,7 @@ void endServing(int server) {
     releaseListener(server);
     removeAllClientSlots();
     forgetAllNewcomers();
+    forgetAllFrameChecksums();
 }
 
 bool previousRunHasLeft() {
@@ -137,6 +139,7 @@ int runServer() {
     forgetFailedLogins();
     // frameBuffer may have served the client role since.
     forgetLastFrame();
+    forgetAllFrameChecksums();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
