@@ -12,27 +12,19 @@
 //   bench_frame_cost [cycles]     (default 200 per row, in five rounds)
 // The program's headers before Xlib's: its None macro would break their enums.
 #include "bare_jpeg.h"
-#include "platform/net.h"
 #include "platform/screen.h"
 #include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
-#include "server/server_thread.h"
-#include "settings/settings.h"
-#include "state/process_state.h"
-#include "texts/texts.h"
+#include "server_process.h"
 // (keep)
 #include <X11/Xlib.h>
-#include <dirent.h>
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +33,8 @@
 #include "x11/xvfb.h"
 
 namespace {
+
+using bench_support::processCpuMs;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -97,46 +91,6 @@ double threadCpuMs() {
 }
 
 // Every thread of the process, in milliseconds of CPU (/proc/PID/task/*/schedstat).
-double processCpuMs(pid_t pid) {
-    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    DIR* folder = ::opendir(tasks.c_str());
-    if (folder == nullptr)
-        return 0;
-    double total = 0;
-    while (dirent* entry = ::readdir(folder)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
-        double ns = 0;
-        if (stat >> ns)
-            total += ns / 1e6;
-    }
-    ::closedir(folder);
-    return total;
-}
-
-// The server process: a server thread on a free port, which it writes into `portPipe`.
-[[noreturn]] void runServerProcess(int portPipe, const std::string& framePath) {
-    korvo::settings = korvo::Settings{};
-    korvo::settings.serverUser = "anna";
-    korvo::settings.serverPassword = "secret";
-    korvo::settings.serverPort = 0;
-    korvo::settings.serverMaxClients = 10000;
-    korvo::settings.allowMouse = 1;
-    korvo::settings.allowKeyboard = 1;
-    korvo::settings.imageQuality = 5;
-    korvo::texts = korvo::buildTextTable("english");
-    korvo::tempFramePath = framePath;
-    std::thread server([] { korvo::runServer(); });
-    while (korvo::serverOpen != 1)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    int port = platform::serverPort(korvo::listeningServer);
-    if (::write(portPipe, &port, sizeof port) != sizeof port)
-        std::_Exit(1);
-    server.join();
-    std::_Exit(0);
-}
-
 struct Cycle {
     size_t frameBytes = 0;
 };
@@ -302,21 +256,14 @@ int main(int argc, char** argv) {
                                       xvfb.name());
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
-    char folder[] = "/tmp/korvo-bench-XXXXXX";
-    if (::mkdtemp(folder) == nullptr)
-        return 1;
-    int portPipe[2];
-    if (::pipe(portPipe) != 0)
-        return 1;
     // Before this process opens its own display connections.
-    pid_t server = ::fork();
-    if (server == 0)
-        runServerProcess(portPipe[1], std::string(folder) + "/frame.jpg");
-    int port = 0;
-    if (::read(portPipe[0], &port, sizeof port) != sizeof port) {
+    bench_support::ServerProcess serverProcess;
+    if (!bench_support::startServerProcess(serverProcess)) {
         std::fprintf(stderr, "bench_frame_cost: the server did not start\n");
         return 1;
     }
+    const pid_t server = serverProcess.pid;
+    const int port = serverProcess.port;
     ownDisplay = XOpenDisplay(xvfb.name().c_str());
 
     std::printf(
@@ -346,11 +293,7 @@ int main(int argc, char** argv) {
     std::printf("\nIdle server with one logged-in client: %.2f ms CPU a second.\n",
                 idleCpuMsPerSecond(server, port));
 
-    ::kill(server, SIGKILL);
-    ::waitpid(server, nullptr, 0);
-    std::string frameFile = std::string(folder) + "/frame.jpg";
-    ::unlink(frameFile.c_str());
-    ::rmdir(folder);
+    bench_support::stopServerProcess(serverProcess);
     testing_support::stopProgram(terminal);
     platform::x11::closeDisplayConnection();
     XCloseDisplay(ownDisplay);
