@@ -7,8 +7,8 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench fuzz \
-	format format-check clean
+.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench soak \
+	fuzz format format-check clean
 
 all: build
 
@@ -60,6 +60,12 @@ tsan: deps
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# Twenty clients and five kinds of attack against one server for ten minutes
+# (docs/reliability.md); SOAK_SECONDS shortens it.
+SOAK_SECONDS ?= 600
+soak: build
+	@$(BUILD_DIR)/bench/soak $(SOAK_SECONDS)
 
 # Fuzz targets need clang and libFuzzer.
 fuzz: deps

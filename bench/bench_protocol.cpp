@@ -15,7 +15,7 @@
 #include "protocol/sha1.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
-#include "server/request_handler.h"
+#include "server/login.h"
 #include "server/server_thread.h"
 #include "settings/settings.h"
 #include "state/process_state.h"

@@ -14,6 +14,7 @@
 #include "platform/fake/fake_host.h"
 #include "platform/net.h"
 #include "server/client_table.h"
+#include "server/newcomers.h"
 #include "server/request_handler.h"
 #include "settings/settings.h"
 #include "state/process_state.h"
@@ -79,6 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         platform::releaseConnection(connection);
         return 0;
     }
+    // As the server thread takes in every connection it accepts.
+    korvo::admitNewcomer(connection, INADDR_LOOPBACK, 0);
     if (size > 0 && ::send(client, data, size, MSG_NOSIGNAL) != static_cast<ssize_t>(size))
         std::abort();
     // The end of the input is the end of the stream: short messages do not wait.

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "host/frame_encoding.h"
+#include "settings/settings.h"
 #include "state/process_state.h"
 
 namespace korvo {
@@ -23,6 +24,41 @@ bool usable(const platform::PixelView& view) {
 uint8_t blendChannel(uint32_t source, uint32_t destination, uint32_t inverseAlpha) {
     uint32_t value = source + (destination * inverseAlpha + 127) / 255;
     return static_cast<uint8_t>(std::min<uint32_t>(value, 255));
+}
+
+// The frame encoded last, whose stream still lies at the start of frameBuffer.
+struct LastFrame {
+    bool valid = false;
+    size_t length = 0;
+    int64_t quality = 0;
+    platform::Size size;
+    bool cursorShown = false;
+    platform::Point pointer;
+};
+
+LastFrame lastFrame;
+
+bool sameSize(platform::Size a, platform::Size b) {
+    return a.width == b.width && a.height == b.height;
+}
+
+// Nothing has changed that the last frame shows: the display reports no drawing and the
+// same cursor shape, and the pointer is where it was painted.
+bool lastFrameStillTrue(platform::Size size) {
+    if (!lastFrame.valid || lastFrame.quality != settings.imageQuality ||
+        !sameSize(lastFrame.size, size) || !platform::displayUnchangedSinceCapture())
+        return false;
+    platform::Point pointer;
+    if (!platform::cursorPosition(pointer))
+        return !lastFrame.cursorShown;
+    return lastFrame.cursorShown && pointer.x == lastFrame.pointer.x &&
+           pointer.y == lastFrame.pointer.y;
+}
+
+size_t deliverByRoute(size_t length) {
+    if (framesViaPipe.load() == 1)
+        return length;
+    return static_cast<size_t>(writeFrameFile(length));
 }
 
 // Copies what the two pictures have in common; the rest of the target stays as it is.
@@ -73,11 +109,18 @@ void paintCursor(const platform::PixelView& frame, const platform::CursorImage& 
     }
 }
 
+void forgetLastFrame() {
+    lastFrame = LastFrame{};
+}
+
 size_t captureFrame() {
     platform::Size size;
     if (!platform::primaryDisplaySize(size) || size.width <= 0 || size.height <= 0 ||
         size.width > kMaxFrameSide || size.height > kMaxFrameSide)
         return 0;
+    if (lastFrameStillTrue(size))
+        return deliverByRoute(lastFrame.length);
+    lastFrame.valid = false;
 
     // The captured pixels are used in place when they have the display's size. Otherwise
     // (no capture, or the display changed size in between) the frame is a black picture
@@ -100,7 +143,8 @@ size_t captureFrame() {
 
     platform::Point point;
     platform::CursorImage shape;
-    if (cursorShapeAt(point, shape)) {
+    const bool cursorShown = cursorShapeAt(point, shape);
+    if (cursorShown) {
         platform::Point hotspot = cursorHotspot(shape);
         int64_t left = int64_t{point.x} - hotspot.x;
         int64_t top = int64_t{point.y} - hotspot.y;
@@ -109,9 +153,15 @@ size_t captureFrame() {
             paintCursor(frame, shape, {static_cast<int>(left), static_cast<int>(top)});
     }
 
-    if (framesViaPipe.load() == 1)
-        return encodeViaPipe(frame);
-    return static_cast<size_t>(encodeToFile(frame));
+    const size_t length = encodeViaPipe(frame);
+    // A frame too large for frameBuffer can still go as a file.
+    if (length == 0)
+        return framesViaPipe.load() == 1 ? 0 : static_cast<size_t>(encodeToFile(frame));
+    // Only a whole capture can be served again; a black stand-in is not what the
+    // display reports on.
+    if (frame.pixels == captured.pixels)
+        lastFrame = {true, length, settings.imageQuality, size, cursorShown, point};
+    return deliverByRoute(length);
 }
 
 }  // namespace korvo

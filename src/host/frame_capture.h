@@ -11,7 +11,14 @@ namespace korvo {
 // Captures, paints the cursor and encodes. For the memory route the length of the stream
 // now at the start of frameBuffer; for the file route 1 when tempFramePath holds the
 // frame. 0 when there is no display, no memory for the picture, or nothing was encoded.
+// Both routes encode into frameBuffer first (the file route writes the stream out), and
+// while the system reports the display unchanged, the pointer stays where it was and the
+// quality is the same, that stream is served again without a capture: libjpeg gives the
+// same bytes for the same pixels, so no client can tell.
 size_t captureFrame();
+
+// The stream in frameBuffer is no longer the last frame (frameBuffer served another use).
+void forgetLastFrame();
 
 // Fills point with the pointer's position and shape with the cursor shown there. False
 // when either cannot be had; the frame then shows no cursor.

@@ -1,5 +1,7 @@
 #include "host/frame_encoding.h"
 
+#include <cstdio>
+
 #include "codec/jpeg_encode.h"
 #include "settings/settings.h"
 
@@ -7,6 +9,19 @@ namespace korvo {
 
 int encodeToFile(const platform::PixelView& image) {
     return encodeJpegToFile(image, jpegQuality(settings.imageQuality), tempFramePath) ? 1 : 0;
+}
+
+int writeFrameFile(size_t length) {
+    std::FILE* file = std::fopen(tempFramePath.c_str(), "wb");
+    if (file == nullptr)
+        return 0;
+    bool written = std::fwrite(frameBuffer, 1, length, file) == length;
+    bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return 1;
+    // A cut-off file would be sent as if it were a frame.
+    std::remove(tempFramePath.c_str());
+    return 0;
 }
 
 size_t encodeViaPipe(const platform::PixelView& image) {

@@ -18,13 +18,16 @@ bool fileExists(const std::string& path);
 // rewritten; falls back to read-only. Fails only when the file cannot be read at all.
 bool readFileImage(const std::string& path, FileImage& image);
 
+// The files createFile and replaceFileContents write may hold passwords: they are the
+// owner's alone (mode 0600 when new; a rewritten file keeps only its owner's bits).
+
 // Creates the file if it is missing and reports whether it exists and is writable now.
 // An existing file keeps its content.
 bool createFile(const std::string& path);
 
 // Replaces the file's content as a whole. The new text goes to a temporary file in the
-// same directory, which is then renamed over the old one with the old one's permission
-// bits (and, best effort, its owner and group). A symbolic link is followed, so the link
+// same directory, which is then renamed over the old one with the old one's owner bits
+// (and, best effort, its owner and group). A symbolic link is followed, so the link
 // stays. When anything fails on this route, the old file is left exactly as it was.
 // Two cases write into the old file instead: it has other hard links, which a new file
 // would split off, or the directory refuses the temporary file or the rename. A failure

@@ -36,6 +36,18 @@ struct NetEvent {
 // reported as Lost. None when nothing is found.
 NetEvent pollServer(int server, int servedLast);
 
+// Accepts one waiting connection without waiting; its handle, or 0 when none waits.
+int acceptConnection(int server);
+
+// pollServer's look at the accepted connections alone: Data or Lost for the first, after
+// `servedLast`, that has something; None when none has. Accepts nothing.
+NetEvent pollConnections(int server, int servedLast);
+
+// Waits at most timeoutMs until a connection waits to be accepted or an accepted one has
+// something to report (bytes, or its end); true when one has. Returns at once when the
+// server is shut down or gone.
+bool waitForActivity(int server, int timeoutMs);
+
 // Makes every socket of the server fail from now on (its pending and future calls
 // return at once) without releasing them. Safe from any thread.
 void shutdownServer(int server);
@@ -88,5 +100,9 @@ size_t pendingBytes(int connection);
 // Sends all `count` bytes; a slow reader is waited for while it makes progress, at most
 // `stallLimitMs` without any. False when the connection fails or stalls.
 bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs = 5000);
+
+// Sends all `count` bytes within `limitMs` in all, however the reader paces itself. False
+// when the connection fails or the time runs out; what went out by then stays sent.
+bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs);
 
 }  // namespace platform

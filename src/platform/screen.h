@@ -49,6 +49,12 @@ bool primaryDisplaySize(Size& size);
 // thread. False when nothing could be captured; then no pixels are handed out.
 bool captureDisplay(PixelView& view);
 
+// True when the system reports that, since the last captureDisplay, no pixel of the
+// primary display was drawn, its layout did not change and the cursor's shape is still
+// the one currentCursorImage gave last; the pointer's position is not part of it. False
+// whenever the system cannot tell, which never does harm: the caller captures again.
+bool displayUnchangedSinceCapture();
+
 // The pointer's position. False when it cannot be read.
 bool cursorPosition(Point& point);
 

@@ -8,19 +8,37 @@
 #include "platform/net.h"
 #include "protocol/crc32.h"
 #include "protocol/wire.h"
+#include "server/frame_checksums.h"
 
 namespace korvo {
 
 std::atomic<uint32_t> lastFrameCrc{0};
 
-size_t stagingOffsetFor(size_t frameLength) {
-    return frameLength <= kStagingOffset ? kStagingOffset : kTailStagingOffset;
+namespace {
+
+// The chunk stream of the longest frame: its bytes, and a tag before every 1023 of them.
+constexpr size_t kLargestChunkStream =
+    kLargestChunkedFrame + 1 + kLargestChunkedFrame / kChunkPayload;
+uint8_t chunkStream[kLargestChunkStream];
+
+// Lays the frame out as its chunks, tag and payload each; the stream's length.
+size_t layOutChunks(size_t frameLength) {
+    size_t length = 0;
+    for (size_t index = 0; index < chunkCount(frameLength); ++index) {
+        ChunkSpan span = chunkSpan(frameLength, index);
+        chunkStream[length] = kTagFrameChunk;
+        std::memcpy(chunkStream + length + 1, frameBuffer + span.offset, span.length);
+        length += span.length + 1;
+    }
+    return length;
 }
 
-bool sendMemoryFrame(int connection, size_t frameLength) {
+}  // namespace
+
+Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
     // An empty frame has no sound chunk sequence; the client's wait ends by its time-out.
     if (frameLength == 0 || frameLength > kLargestChunkedFrame)
-        return false;
+        return Delivery::None;
 
     // The client knows a frame has ended only by a chunk shorter than 1023 bytes, so a
     // frame that fills its last chunk exactly would be lost and spoil the next one. One
@@ -32,36 +50,33 @@ bool sendMemoryFrame(int connection, size_t frameLength) {
         ++frameLength;
     }
 
-    lastFrameCrc.store(crc32(frameBuffer, frameLength));
+    const uint32_t crc = crc32(frameBuffer, frameLength);
+    lastFrameCrc.store(crc);
+    noteFrameChecksum(connection, crc);
     platform::sleepMs(shortTickMs);
 
-    uint8_t* staging = frameBuffer + stagingOffsetFor(frameLength);
-    staging[0] = kTagFrameChunk;
-    bool allSent = true;
-    size_t count = chunkCount(frameLength);
-    for (size_t index = 0; index < count && allSent; ++index) {
-        ChunkSpan span = chunkSpan(frameLength, index);
-        std::memcpy(staging + 1, frameBuffer + span.offset, span.length);
-        allSent = platform::sendBytes(connection, staging, span.length + 1);
-    }
-    staging[0] = 0;
-    return allSent;
+    const size_t streamLength = layOutChunks(frameLength);
+    return platform::sendBytesWithin(connection, chunkStream, streamLength, limitMs)
+               ? Delivery::Whole
+               : Delivery::Broken;
 }
 
-bool sendFileFrame(int connection, const std::string& path) {
+Delivery sendFileFrame(int connection, const std::string& path, int limitMs) {
     platform::FileImage file;
     bool readable = platform::readFileImage(path, file);
     platform::removeFile(path);
     if (!readable || file.bytes.empty() ||
         file.bytes.size() > std::numeric_limits<uint32_t>::max() - kFileHeaderLength)
-        return false;
+        return Delivery::None;
 
     std::string transfer;
     transfer.reserve(kFileHeaderLength + file.bytes.size());
     auto header = encodeFileHeader(static_cast<uint32_t>(file.bytes.size()));
     transfer.append(reinterpret_cast<const char*>(header.data()), header.size());
     transfer.append(file.bytes);
-    return platform::sendBytes(connection, transfer.data(), transfer.size());
+    return platform::sendBytesWithin(connection, transfer.data(), transfer.size(), limitMs)
+               ? Delivery::Whole
+               : Delivery::Broken;
 }
 
 }  // namespace korvo

@@ -13,25 +13,26 @@ namespace korvo {
 // CRC-32 of the memory-route frame prepared last, for any connection; 0 at start-up.
 extern std::atomic<uint32_t> lastFrameCrc;
 
-// Where outgoing chunks are assembled: the midpoint of frameBuffer, or, for a frame
-// that reaches it, the last transfer block, which the encoder leaves free.
-inline constexpr size_t kStagingOffset = kFrameBufferSize / 2;
-inline constexpr size_t kTailStagingOffset = kFrameBufferSize - kChunkSize;
-// The longest frame that can go out without the staging overwriting it.
-inline constexpr size_t kLargestChunkedFrame = kTailStagingOffset;
+// The longest frame the memory route sends: what the encoder can leave in frameBuffer.
+inline constexpr size_t kLargestChunkedFrame = kFrameBufferSize - kChunkSize;
 
-size_t stagingOffsetFor(size_t frameLength);
+// What became of a frame: all of it went out; there was none to send (nothing went out
+// and the connection is as it was); or the connection failed or did not take it within
+// the limit, and part of it may have gone out.
+enum class Delivery { Whole, None, Broken };
 
 // Memory route: the n bytes at the start of frameBuffer, with one zero byte added when
 // n is a multiple of 1023 so that the last chunk is short. Sets lastFrameCrc, pauses
-// shortTickMs, then sends the chunks, one send each. A frame of no bytes, or one too
-// long to have been encoded into frameBuffer, sends nothing and leaves lastFrameCrc.
-// False when nothing (or not everything) went out.
-bool sendMemoryFrame(int connection, size_t frameLength);
+// shortTickMs, then sends the chunks, all of them within limitMs. The chunks are laid out
+// one after the other and leave in as few sends as the socket takes: TCP keeps no
+// boundaries between sends, so the bytes on the wire are those of one send per chunk. A frame of no
+// bytes, or one too long to have been encoded into frameBuffer, sends nothing and leaves
+// lastFrameCrc.
+Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs);
 
 // File route: the whole file at `path` as one whole-file transfer (header and bytes in
-// one send). A missing, empty or unreadable file sends nothing. The file is deleted
-// afterwards in every case.
-bool sendFileFrame(int connection, const std::string& path);
+// one send) within limitMs. A missing, empty or unreadable file sends nothing. The file
+// is deleted afterwards in every case.
+Delivery sendFileFrame(int connection, const std::string& path, int limitMs);
 
 }  // namespace korvo

@@ -7,13 +7,13 @@
 #include "host/input_injection.h"
 #include "platform/clock.h"
 #include "platform/net.h"
-#include "protocol/sha1.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
+#include "server/frame_checksums.h"
 #include "server/frame_delivery.h"
-#include "settings/latin1.h"
-#include "settings/settings.h"
-#include "state/network.h"
+#include "server/login.h"
+#include "server/newcomers.h"
+#include "server/replies.h"
 #include "state/process_state.h"
 
 namespace korvo {
@@ -25,130 +25,99 @@ static_assert(kEncodedFrameCapacity <= kLargestChunkedFrame);
 namespace {
 
 // Places inside serverWorkArea.
-constexpr size_t kLoginAreaOffset = 1000;
-constexpr size_t kLoginAreaLength = 512;
 constexpr size_t kChecksumReplyOffset = 1600;
 
-std::string upperHex(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'f')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-// Both digests are 40 characters; the time taken does not tell where they differ.
-bool equalInConstantTime(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    unsigned difference = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        difference |=
-            static_cast<unsigned>(static_cast<uint8_t>(a[i]) ^ static_cast<uint8_t>(b[i]));
-    return difference == 0;
-}
-
-void sendByte(int connection, uint8_t byte) {
-    platform::sendBytes(connection, &byte, 1);
-}
-
-void handleLogin(int connection) {
-    uint8_t* area = serverWorkArea + kLoginAreaOffset;
-    std::memset(area, 0, kLoginAreaLength);
-    platform::receiveBytes(connection, area, kLoginBodyLength, kMessageCompletionMs);
-    LoginFields login = decodeLoginBody(area);
-
-    sendByte(connection, kTagLoginResult);
-    if (!credentialsMatch(login.username, login.password)) {
-        sendByte(connection, kLoginWrongCredentials);
-        closeConnection(connection);
-        return;
+// The pause owed: shortTickMs after an applied event.
+int handleEvent(int connection, bool loggedIn) {
+    // Zeroed first, so that nothing of an earlier body can complete a short one.
+    std::memset(serverWorkArea, 0, kEventBodyLength);
+    const size_t got = platform::receiveBytes(connection, serverWorkArea, kEventBodyLength,
+                                              loggedIn ? kMessageCompletionMs : 0);
+    if (loggedIn && got == kEventBodyLength) {
+        applyInputEvent();
+        return shortTickMs;
     }
-    if (static_cast<int64_t>(clientSlotCount()) >= settings.serverMaxClients) {
-        sendByte(connection, kLoginServerFull);
-        closeConnection(connection);
-        return;
-    }
-    addClientSlot(connection);
-    sendByte(connection, kLoginAccepted);
+    // A stranger's body, or a short one: read so that the stream stays in step, and gone.
+    std::memset(serverWorkArea, 0, kEventBodyLength);
+    if (!loggedIn && got < kEventBodyLength)
+        dropConnection(connection);
+    return 0;
 }
 
-void handleData(int connection) {
+// The pauses owed after the answer.
+int handleData(int connection) {
+    const bool loggedIn = isLoggedIn(connection);
+    if (!loggedIn && !countNewcomerMessage(connection)) {
+        dropConnection(connection);
+        return 0;
+    }
     std::memset(serverWorkArea, 0, kKeywordLength);
-    size_t got =
-        platform::receiveBytes(connection, serverWorkArea, kKeywordLength, kMessageCompletionMs);
+    const size_t got = platform::receiveBytes(connection, serverWorkArea, kKeywordLength,
+                                              loggedIn ? kMessageCompletionMs : 0);
+    if (!loggedIn && got < kKeywordLength) {
+        dropConnection(connection);
+        return 0;
+    }
 
     switch (decodeKeyword(serverWorkArea, got)) {
         case ClientKeyword::Alive:
-            platform::sendBytes(connection, kKeywordAlive.data(), kKeywordAlive.size());
-            platform::sleepMs(shortTickMs);
+            if (sendReply(connection, kKeywordAlive.data(), kKeywordAlive.size()))
+                return shortTickMs;
             break;
         case ClientKeyword::Crc32: {
-            auto reply = encodeChecksumReply(lastFrameCrc.load());
+            auto reply = encodeChecksumReply(checksumFor(connection));
             std::memcpy(serverWorkArea + kChecksumReplyOffset, reply.data(), reply.size());
-            platform::sendBytes(connection, serverWorkArea + kChecksumReplyOffset, reply.size());
-            platform::sleepMs(tinyTickMs);
+            if (sendReply(connection, serverWorkArea + kChecksumReplyOffset, reply.size()))
+                return tinyTickMs;
             break;
         }
         case ClientKeyword::Image:
-            if (isLoggedIn(connection))
-                serveFrame(connection);
+            if (loggedIn)
+                return serveFrame(connection);
             break;
         case ClientKeyword::Imag2: {
-            bool loggedIn = isLoggedIn(connection);
             int kept = framesViaPipe.exchange(1);
-            if (loggedIn)
-                serveFrame(connection);
+            int pause = loggedIn ? serveFrame(connection) : 0;
             framesViaPipe.store(kept);
-            break;
+            return pause;
         }
         case ClientKeyword::Ready:
-            if (isLoggedIn(connection))
-                sendByte(connection, kTagReady);
+            if (loggedIn)
+                sendReplyByte(connection, kTagReady);
             break;
-        case ClientKeyword::Event: {
-            bool loggedIn = isLoggedIn(connection);
-            // Read in either case so that the stream stays in step.
-            platform::receiveBytes(connection, serverWorkArea, kEventBodyLength,
-                                   kMessageCompletionMs);
-            if (loggedIn) {
-                applyInputEvent();
-                platform::sleepMs(shortTickMs);
-            }
-            break;
-        }
+        case ClientKeyword::Event:
+            return handleEvent(connection, loggedIn);
         case ClientKeyword::Login:
-            handleLogin(connection);
+            handleLogin(connection, loggedIn);
             break;
         case ClientKeyword::Unknown:
             break;
     }
+    return 0;
 }
 
 }  // namespace
 
-bool credentialsMatch(std::string_view username, std::string_view password) {
-    std::string received = upperHex(sha1Hex(password));
-    std::string expected = upperHex(sha1Hex(settings.serverPassword));
-    bool passwordMatches = equalInConstantTime(received, expected);
-    return equalsIgnoringAsciiCase(username, settings.serverUser) && passwordMatches;
-}
-
-void serveFrame(int connection) {
+int serveFrame(int connection) {
     bool viaMemory = framesViaPipe.load() == 1;
     size_t result = captureFrame();
-    if (viaMemory)
-        sendMemoryFrame(connection, result);
-    else
-        sendFileFrame(connection, tempFramePath);
-    platform::sleepMs(shortTickMs);
+    Delivery delivery = viaMemory ? sendMemoryFrame(connection, result, kClientSendLimitMs)
+                                  : sendFileFrame(connection, tempFramePath, kClientSendLimitMs);
+    if (delivery == Delivery::Broken)
+        dropConnection(connection);
+    return shortTickMs;
 }
 
-void handleClientEvent(int connection, ClientEventKind kind) {
-    if (kind == ClientEventKind::Data)
-        handleData(connection);
-    else
+int handleClientEvent(int connection, ClientEventKind kind) {
+    int pauseMs = 0;
+    if (kind == ClientEventKind::Data) {
+        pauseMs = handleData(connection);
+    } else {
+        forgetNewcomer(connection);
+        forgetFrameChecksum(connection);
         purgeDeadSlots();
-    platform::sleepMs(baseTickMs);
+    }
+    return pauseMs + baseTickMs;
 }
 
 }  // namespace korvo

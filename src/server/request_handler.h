@@ -1,24 +1,22 @@
 // The server's answer to each event of a connection.
 #pragma once
 
-#include <string_view>
-
 namespace korvo {
 
 enum class ClientEventKind { Data, Lost };
 
 // Data: reads one client message and answers it. Lost: purges dead client slots.
-// Each ends with a pause of baseTickMs.
-void handleClientEvent(int connection, ClientEventKind kind);
+// Returns the pauses that end the handling (baseTickMs, and before it those of the
+// answer): nothing else happens in between, so the caller takes them as one sleep.
+int handleClientEvent(int connection, ClientEventKind kind);
 
-// Captures, encodes and sends one frame by the route framesViaPipe selects now.
-void serveFrame(int connection);
+// Captures, encodes and sends one frame by the route framesViaPipe selects now. A client
+// that does not take it within kClientSendLimitMs is dropped. Returns the pause owed after
+// a frame, shortTickMs.
+int serveFrame(int connection);
 
-// The login check: the username compared whole with ASCII letters in either case,
-// the passwords by their upper-case SHA-1 hex texts, compared in constant time.
-bool credentialsMatch(std::string_view username, std::string_view password);
-
-// How long a read waits for the rest of a message that arrived in pieces.
+// How long a logged-in client's read waits for the rest of a message that arrived in
+// pieces. Any other connection gets no such wait: an incomplete message closes it.
 inline constexpr int kMessageCompletionMs = 250;
 
 }  // namespace korvo

@@ -1,11 +1,16 @@
 #include "server/server_thread.h"
 
+#include "host/frame_capture.h"
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
+#include "server/frame_checksums.h"
+#include "server/login_throttle.h"
+#include "server/newcomers.h"
 #include "server/request_handler.h"
+#include "server/server_clock.h"
 #include "server/server_view.h"
 #include "settings/settings.h"
 #include "state/network.h"
@@ -48,6 +53,45 @@ bool sendsAFile(int connection) {
     return startsWithFileMagic(head, count);
 }
 
+// Takes in what waits to be accepted, at most as many as there may be newcomers, so that
+// a flood of connections drains from the backlog quickly while the oldest of them make
+// room for the newest.
+// True when it took any.
+bool acceptWaitingConnections(int server) {
+    for (size_t taken = 0; taken < kMostNewcomers; ++taken) {
+        int connection = platform::acceptConnection(server);
+        if (connection == 0)
+            return taken > 0;
+        uint32_t address = 0;
+        if (!platform::peerAddress(connection, address))
+            address = 0;
+        admitNewcomer(connection, address, serverNowMs());
+    }
+    return true;
+}
+
+// The longest the thread waits without looking at the stop requests.
+constexpr int kIdleWaitMs = 50;
+
+// After a round with nothing to do the thread does not wake every 5 ms to look again: it
+// waits for a connection or bytes to arrive and then sleeps on to the next 5 ms tick,
+// where looking every 5 ms would have found them. What arrives is handled when it always
+// was; only the empty looks are left out.
+void waitForTheNextTick(int server) {
+    const uint64_t idleSinceMs = platform::monotonicMs();
+    platform::waitForActivity(server, kIdleWaitMs);
+    const uint64_t waitedMs = platform::monotonicMs() - idleSinceMs;
+    platform::sleepMs(shortTickMs - static_cast<int>(waitedMs % shortTickMs));
+}
+
+// What a run leaves behind when it ends.
+void endServing(int server) {
+    releaseListener(server);
+    removeAllClientSlots();
+    forgetAllNewcomers();
+    forgetAllFrameChecksums();
+}
+
 bool previousRunHasLeft() {
     for (int waited = 0; serverThreadActive.load() && waited < kPreviousRunWaitMs;
          waited += shortTickMs)
@@ -88,8 +132,14 @@ void closeServer() {
 
 int runServer() {
     serverThreadActive.store(true);
-    // Rows of an earlier run that was terminated belong to nobody now.
+    // Rows of an earlier run that was terminated belong to nobody now; its newcomers and
+    // failed logins neither.
     removeAllClientSlots();
+    forgetAllNewcomers();
+    forgetFailedLogins();
+    // frameBuffer may have served the client role since.
+    forgetLastFrame();
+    forgetAllFrameChecksums();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
@@ -110,35 +160,43 @@ int runServer() {
         if (platform::stopRaised()) {
             // Terminated from outside: leave at once with what this run opened. No other
             // run starts before this one has left, so its rows go with it.
-            releaseListener(server);
-            removeAllClientSlots();
+            endServing(server);
             return endRun(0);
         }
         if (stopServerRequested.load() == 1) {
-            releaseListener(server);
-            removeAllClientSlots();
+            endServing(server);
             stopServerRequested.store(0);
             return endRun(0);
         }
-        platform::NetEvent event = platform::pollServer(server, servedLast);
+        // New connections never cost the others their turn: the same round serves one
+        // connection's data.
+        const bool accepted = acceptWaitingConnections(server);
+        closeLateNewcomers(serverNowMs());
+        platform::NetEvent event = platform::pollConnections(server, servedLast);
+        // The pauses that end a handled event and the one between looks follow each other
+        // with nothing in between: one sleep of their sum.
+        int pauseMs = 0;
         switch (event.kind) {
             case platform::NetEventKind::Data:
                 if (sendsAFile(event.connection)) {
                     closeConnection(event.connection);
-                    handleClientEvent(event.connection, ClientEventKind::Lost);
+                    pauseMs = handleClientEvent(event.connection, ClientEventKind::Lost);
                     break;
                 }
-                handleClientEvent(event.connection, ClientEventKind::Data);
+                pauseMs = handleClientEvent(event.connection, ClientEventKind::Data);
                 servedLast = event.connection;
                 break;
             case platform::NetEventKind::Lost:
-                handleClientEvent(event.connection, ClientEventKind::Lost);
+                pauseMs = handleClientEvent(event.connection, ClientEventKind::Lost);
                 break;
             case platform::NetEventKind::Connect:
             case platform::NetEventKind::None:
                 break;
         }
-        platform::sleepMs(shortTickMs);
+        if (event.kind == platform::NetEventKind::None && !accepted)
+            waitForTheNextTick(server);
+        else
+            platform::sleepMs(pauseMs + shortTickMs);
     }
 }
 

@@ -8,6 +8,11 @@
 namespace testing_support {
 namespace {
 
+using korvo::Delivery;
+
+// A send limit that no test reaches unless the reader stops.
+constexpr int kNoHurryMs = 60000;
+
 // A server-side connection handle and the raw client at its other end.
 class FrameRouteTest : public ::testing::Test {
 protected:
@@ -52,7 +57,9 @@ protected:
     // Sends on a thread of its own, as a large frame does not fit the socket buffers.
     bool sendFrameWhileReading(size_t length, std::string& received, size_t expectedBytes) {
         bool sent = false;
-        std::thread sender([&] { sent = korvo::sendMemoryFrame(connection_, length); });
+        std::thread sender([&] {
+            sent = korvo::sendMemoryFrame(connection_, length, kNoHurryMs) == Delivery::Whole;
+        });
         received = client_->receive(expectedBytes, 10000);
         sender.join();
         return sent;
@@ -72,7 +79,6 @@ TEST_F(FrameRouteTest, ChunkStreamIsExactForEdgeSizes) {
         ASSERT_TRUE(sendFrameWhileReading(length, received, expected.size())) << length;
         EXPECT_EQ(received, expected) << length;
         EXPECT_EQ(korvo::lastFrameCrc, korvo::crc32(korvo::frameBuffer, sentLength(length)));
-        EXPECT_EQ(korvo::frameBuffer[korvo::kStagingOffset], 0);
         EXPECT_TRUE(client_->silentFor(20)) << length;
     }
     // 3000 bytes: chunks of 1023, 1023 and 954 payload bytes; 2046 bytes: 1023, 1023, 1.
@@ -81,7 +87,7 @@ TEST_F(FrameRouteTest, ChunkStreamIsExactForEdgeSizes) {
     EXPECT_EQ(expectedChunks(2046).back(), '\0');
 }
 
-TEST_F(FrameRouteTest, FramesBeyondTheMidpointAreNotOverwrittenByTheStaging) {
+TEST_F(FrameRouteTest, FramesUpToTheLargestGoOutExactly) {
     for (size_t length : {size_t{1000000}, size_t{1000001}, size_t{1500000}, size_t{1023 * 1954},
                           korvo::kLargestChunkedFrame}) {
         fillFrame(length);
@@ -96,9 +102,10 @@ TEST_F(FrameRouteTest, FramesBeyondTheMidpointAreNotOverwrittenByTheStaging) {
 
 TEST_F(FrameRouteTest, EmptyOrOversizedFrameSendsNothing) {
     korvo::lastFrameCrc = 0x12345678u;
-    EXPECT_FALSE(korvo::sendMemoryFrame(connection_, 0));
-    EXPECT_FALSE(korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame + 1));
-    EXPECT_FALSE(korvo::sendMemoryFrame(connection_, SIZE_MAX));
+    EXPECT_EQ(korvo::sendMemoryFrame(connection_, 0, kNoHurryMs), Delivery::None);
+    EXPECT_EQ(korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame + 1, kNoHurryMs),
+              Delivery::None);
+    EXPECT_EQ(korvo::sendMemoryFrame(connection_, SIZE_MAX, kNoHurryMs), Delivery::None);
     EXPECT_TRUE(client_->silentFor(50));
     EXPECT_EQ(korvo::lastFrameCrc, 0x12345678u);
 }
@@ -110,7 +117,8 @@ TEST_F(FrameRouteTest, ShutdownFreesASendStuckOnAClientThatStopsReading) {
     std::thread sender([&] {
         // 40 MB: far more than the socket buffers hold.
         for (int i = 0; i < 20; ++i) {
-            if (!korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame))
+            if (korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame, kNoHurryMs) !=
+                Delivery::Whole)
                 break;
             ++framesSent;
         }
@@ -129,13 +137,29 @@ TEST_F(FrameRouteTest, ShutdownFreesASendStuckOnAClientThatStopsReading) {
     EXPECT_LT(framesSent, 20);
 }
 
+TEST_F(FrameRouteTest, FrameNotTakenWithinTheLimitIsBrokenOff) {
+    // The reader takes nothing; the first frames fill the socket buffers.
+    fillFrame(korvo::kLargestChunkedFrame);
+    auto begin = std::chrono::steady_clock::now();
+    Delivery last = Delivery::Whole;
+    for (int frame = 0; frame < 20 && last == Delivery::Whole; ++frame)
+        last = korvo::sendMemoryFrame(connection_, korvo::kLargestChunkedFrame, 300);
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - begin);
+    EXPECT_EQ(last, Delivery::Broken);
+    EXPECT_LT(took.count(), 1500);
+}
+
 TEST_F(FrameRouteTest, FileRouteIsHeaderAndBytesAndDeletesTheFile) {
     std::string content(1500000, '\0');
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i % 253);
     writeBytes(korvo::tempFramePath, content);
     bool sent = false;
-    std::thread sender([&] { sent = korvo::sendFileFrame(connection_, korvo::tempFramePath); });
+    std::thread sender([&] {
+        sent =
+            korvo::sendFileFrame(connection_, korvo::tempFramePath, kNoHurryMs) == Delivery::Whole;
+    });
     std::string received = client_->receive(12 + content.size(), 10000);
     sender.join();
     EXPECT_TRUE(sent);
@@ -147,9 +171,9 @@ TEST_F(FrameRouteTest, FileRouteIsHeaderAndBytesAndDeletesTheFile) {
 }
 
 TEST_F(FrameRouteTest, MissingOrEmptyFileSendsNothing) {
-    EXPECT_FALSE(korvo::sendFileFrame(connection_, korvo::tempFramePath));
+    EXPECT_EQ(korvo::sendFileFrame(connection_, korvo::tempFramePath, kNoHurryMs), Delivery::None);
     writeBytes(korvo::tempFramePath, "");
-    EXPECT_FALSE(korvo::sendFileFrame(connection_, korvo::tempFramePath));
+    EXPECT_EQ(korvo::sendFileFrame(connection_, korvo::tempFramePath, kNoHurryMs), Delivery::None);
     EXPECT_FALSE(std::filesystem::exists(korvo::tempFramePath));
     EXPECT_TRUE(client_->silentFor(50));
 }

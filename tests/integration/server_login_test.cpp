@@ -56,9 +56,9 @@ TEST_F(ServerTest, StoredCredentialsWithOuterSpacesCanNeverMatch) {
     EXPECT_EQ(client->receive(2), bytes({0x02, 0xFF}));
 }
 
-TEST_F(ServerTest, LoginSplitAcrossSendsIsCompleted) {
+TEST_F(ServerTest, SplitMessageIsCompletedAfterLoginAndClosesAConnectionBeforeIt) {
     startServer();
-    auto client = connect();
+    auto client = loggedIn();
     std::string message = loginMessage("anna", "secret");
     client->send(message.substr(0, 3));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -66,6 +66,11 @@ TEST_F(ServerTest, LoginSplitAcrossSendsIsCompleted) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     client->send(message.substr(103));
     EXPECT_EQ(client->receive(2), bytes({0x02, 0x09}));
+
+    // A stranger sending a byte at a time does not hold the server up for each piece.
+    auto stranger = connect();
+    stranger->send("ali");
+    EXPECT_TRUE(stranger->closedByPeer(200));
 }
 
 TEST_F(ServerTest, ClientLimitRefusesTheNextLoginAndKeepsTheFirst) {

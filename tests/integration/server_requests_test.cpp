@@ -120,6 +120,23 @@ TEST_F(ServerTest, MemoryRouteFrameMatchesTheChecksumReply) {
     EXPECT_EQ(other->receive(5), checksumReply(crcOf(frame)));
 }
 
+// Another client's frame in between does not change what a client is told about its own.
+TEST_F(ServerTest, ChecksumReplyIsThatOfTheFrameTheClientWasSent) {
+    startServer();
+    auto first = loggedIn();
+    auto second = loggedIn();
+    first->send("imag2");
+    std::string firstFrame = receiveChunkedFrame(*first);
+    platform::fake::scriptScreen(platform::fake::desktopScript(32, 24, picture(32, 24)));
+    second->send("imag2");
+    std::string secondFrame = receiveChunkedFrame(*second);
+    ASSERT_NE(crcOf(firstFrame), crcOf(secondFrame));
+    first->send("crc32");
+    EXPECT_EQ(first->receive(5), checksumReply(crcOf(firstFrame)));
+    second->send("crc32");
+    EXPECT_EQ(second->receive(5), checksumReply(crcOf(secondFrame)));
+}
+
 TEST_F(ServerTest, FileRouteSendsTheWholeFileOnceAndRemovesIt) {
     startServer();
     auto client = loggedIn();
@@ -174,8 +191,8 @@ TEST_F(ServerTest, DataStartingWithTheFileMagicClosesThatConnectionOnly) {
 
 TEST_F(ServerTest, ConnectionsAreServedInTurn) {
     startServer();
-    auto busy = connect();
-    auto quiet = connect();
+    auto busy = loggedIn();
+    auto quiet = loggedIn();
     std::string many;
     for (int i = 0; i < 40; ++i)
         many += "alive";

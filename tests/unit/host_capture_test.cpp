@@ -2,6 +2,7 @@
 // hotspot, clipping, the failures of each source, and both routes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,6 +66,7 @@ protected:
         framesViaPipe = 1;
         picture = desktopLikePicture(kWidth, kHeight);
         script = platform::fake::desktopScript(kWidth, kHeight, picture);
+        forgetLastFrame();
     }
     void TearDown() override {
         settings = Settings{};
@@ -192,6 +194,39 @@ TEST_F(FrameCapture, FileRouteWritesTheSameFrame) {
               expectedStream(withCursor(picture, script.cursorImage, 17, 8)));
     tempFramePath = dir.file("no-such-directory/frame.jpg");
     EXPECT_EQ(captureFrame(), 0u);
+}
+
+// libjpeg gives the same bytes for the same pixels: while the display reports no change
+// and the pointer stays, the last stream goes out again, by either route, without a
+// capture. Anything else that shows in a frame captures afresh.
+TEST_F(FrameCapture, UnchangedDisplayGetsTheSameStreamUntilSomethingChanges) {
+    placeCursor(20, 10, 3, 2);
+    script.reportsUnchanged = true;
+    const std::vector<uint8_t> first = capture();
+    ASSERT_FALSE(first.empty());
+    auto servedAgain = [&] {
+        return captureFrame() == first.size() && platform::fake::captureCount() == 1 &&
+               std::equal(first.begin(), first.end(), frameBuffer);
+    };
+    EXPECT_TRUE(servedAgain());
+    framesViaPipe = 0;
+    ASSERT_EQ(captureFrame(), 1u);
+    std::string file = testing_support::readBytes(tempFramePath);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.end()), first);
+    EXPECT_EQ(platform::fake::captureCount(), 1);
+    framesViaPipe = 1;
+
+    platform::fake::moveFakeCursor(21, 10);
+    captureFrame();
+    EXPECT_EQ(platform::fake::captureCount(), 2);
+    settings.imageQuality = 9;
+    captureFrame();
+    EXPECT_EQ(platform::fake::captureCount(), 3);
+    auto changed = platform::fake::screenScript();
+    changed.reportsUnchanged = false;
+    platform::fake::scriptScreen(changed);
+    captureFrame();
+    EXPECT_EQ(platform::fake::captureCount(), 1);
 }
 
 // Seen from the client: the decoded frame is the screen within JPEG's tolerance, and the

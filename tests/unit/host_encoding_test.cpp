@@ -145,8 +145,8 @@ TEST_F(FrameEncoding, MemoryRouteRefusesAStreamThatDoesNotFit) {
 }
 
 // Noise at the finest quality gives far more than frameBuffer holds: refused, and the
-// block the server stages chunks in is left alone.
-TEST_F(FrameEncoding, OversizedFrameLeavesTheStagingBlockAlone) {
+// last block, which the encoder leaves to the server, is left alone.
+TEST_F(FrameEncoding, OversizedFrameLeavesTheLastBlockAlone) {
     const int width = 1920, height = 1080;
     std::vector<uint8_t> noise(static_cast<size_t>(width) * height * 4);
     uint32_t state = 99;

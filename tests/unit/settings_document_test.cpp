@@ -185,6 +185,32 @@ TEST_F(SettingsFileTest, RewriteKeepsPermissionsAndSymbolicLink) {
     EXPECT_EQ(readBytes(real), "[client]\r\nip = 1.1.1.1\r\n");
 }
 
+mode_t permissionBits(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// settings.ini holds both passwords.
+TEST_F(SettingsFileTest, NewFileIsTheOwnersAlone) {
+    writeSetting(SettingsGroup::Server, "pass", "c2VjcmV0");
+    EXPECT_EQ(permissionBits(settingsPath), 0600u);
+}
+
+TEST_F(SettingsFileTest, RewriteTakesAwayWhatOthersMayDo) {
+    // A file of its own is replaced; one with another hard link is written in place.
+    const std::string linked = dir.file("linked.ini");
+    writeBytes(linked, "[server]\r\n");
+    ASSERT_EQ(::link(linked.c_str(), dir.file("other.ini").c_str()), 0);
+    writeBytes(settingsPath, "[server]\r\n");
+    for (const std::string& path : {settingsPath, linked}) {
+        ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+        settingsPath = path;
+        writeSetting(SettingsGroup::Server, "pass", "c2VjcmV0");
+        EXPECT_EQ(permissionBits(path), 0600u) << path;
+    }
+}
+
 #endif
 
 TEST_F(SettingsFileTest, MissingOrUnreadableFileReadsEmpty) {

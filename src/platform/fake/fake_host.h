@@ -24,6 +24,8 @@ struct ScreenScript {
     Point cursor{0, 0};
     bool cursorImageWorks = true;
     CursorImage cursorImage;
+    // What displayUnchangedSinceCapture answers once a capture was taken.
+    bool reportsUnchanged = false;
 };
 
 // Replaces the script (thread-safe) and reads a copy of it.

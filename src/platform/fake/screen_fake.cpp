@@ -92,6 +92,11 @@ bool captureDisplay(PixelView& view) {
     return true;
 }
 
+bool displayUnchangedSinceCapture() {
+    std::lock_guard<std::mutex> guard(fake::screenLock);
+    return fake::script.reportsUnchanged && fake::captures > 0;
+}
+
 bool cursorPosition(Point& point) {
     std::lock_guard<std::mutex> guard(fake::screenLock);
     if (!fake::script.cursorPositionWorks)

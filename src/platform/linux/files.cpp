@@ -63,6 +63,11 @@ void keepOwner(int fd, const struct stat& old) {
     }
 }
 
+// What a rewritten file keeps of its permission bits: its owner's; a new one is 0600.
+mode_t privateMode(const struct stat* old) {
+    return old != nullptr ? (old->st_mode & 0700) : 0600;
+}
+
 // The new text goes to a temporary file beside the target, which is then renamed over it,
 // so the target is never seen half-written.
 Outcome replaceByRename(const std::string& target, const struct stat* old, std::string_view bytes) {
@@ -72,8 +77,7 @@ Outcome replaceByRename(const std::string& target, const struct stat* old, std::
         return refusedByFolder(errno) ? Outcome::FolderRefused : Outcome::Failed;
     if (old != nullptr)
         keepOwner(fd, *old);  // before fchmod, as changing the owner may clear set-id bits
-    const mode_t mode = old != nullptr ? (old->st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, privateMode(old)) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     int renameError = 0;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
@@ -87,11 +91,15 @@ Outcome replaceByRename(const std::string& target, const struct stat* old, std::
 }
 
 // Overwrites the file itself. The new text is written over the old before the file is cut to
-// its length; a failure part way leaves a mix of both, and false.
-bool writeInPlace(const std::string& target, std::string_view bytes) {
+// its length; a failure part way leaves a mix of both, and false. The file is narrowed to its
+// owner's bits first, best effort: someone else's file may refuse that and still be written.
+bool writeInPlace(const std::string& target, const struct stat& old, std::string_view bytes) {
     int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    if (::fchmod(fd, privateMode(&old)) != 0) {
+        // written all the same
+    }
     bool ok = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
               ::fsync(fd) == 0;
     return (::close(fd) == 0) && ok;
@@ -121,7 +129,7 @@ bool readFileImage(const std::string& path, FileImage& image) {
 }
 
 bool createFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -136,10 +144,10 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
 
     // A new file under the name would split it from its other hard links.
     if (regular && old.st_nlink > 1)
-        return writeInPlace(target, bytes);
+        return writeInPlace(target, old, bytes);
     const Outcome outcome = replaceByRename(target, existed ? &old : nullptr, bytes);
     if (outcome == Outcome::FolderRefused && regular)
-        return writeInPlace(target, bytes);
+        return writeInPlace(target, old, bytes);
     return outcome == Outcome::Written;
 }
 

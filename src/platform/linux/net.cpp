@@ -155,24 +155,36 @@ int serverPort(int server) {
 }
 
 NetEvent pollServer(int server, int servedLast) {
+    int accepted = acceptConnection(server);
+    if (accepted != 0)
+        return {NetEventKind::Connect, accepted};
+    return pollConnections(server, servedLast);
+}
+
+int acceptConnection(int server) {
+    SocketEntry listener;
+    if (!lookUp(server, listener) || !listener.listener)
+        return 0;
+    // accept4 builds a socket before it finds the queue empty: a look first costs far less.
+    if (!waitReady(listener.fd, POLLIN, 0))
+        return 0;
+    int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    // Replies are small sends that the client waits for (a tag, a result byte, the last
+    // chunk of a frame): they go out at once instead of waiting for an ACK.
+    int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    SocketEntry entry;
+    entry.fd = fd;
+    entry.server = server;
+    return registerSocket(std::move(entry));
+}
+
+NetEvent pollConnections(int server, int servedLast) {
     SocketEntry listener;
     if (!lookUp(server, listener) || !listener.listener)
         return {};
-
-    int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd >= 0) {
-        // Replies are small sends that the client waits for (a tag, a result byte, the
-        // last chunk of a frame): they go out at once instead of waiting for an ACK.
-        int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        SocketEntry entry;
-        entry.fd = fd;
-        entry.server = server;
-        int handle = registerSocket(std::move(entry));
-        if (handle != 0)
-            return {NetEventKind::Connect, handle};
-    }
-
     const std::vector<int>& order = listener.accepted;
     size_t start = 0;
     for (size_t i = 0; i < order.size(); ++i)
@@ -195,6 +207,29 @@ NetEvent pollServer(int server, int servedLast) {
         }
     }
     return {};
+}
+
+bool waitForActivity(int server, int timeoutMs) {
+    std::vector<pollfd> watched;
+    {
+        std::lock_guard lock(registryMutex);
+        auto found = registry.find(server);
+        if (found == registry.end() || !found->second.listener)
+            return true;
+        watched.push_back({found->second.fd, POLLIN, 0});
+        for (int handle : found->second.accepted) {
+            auto connection = registry.find(handle);
+            if (connection != registry.end())
+                watched.push_back({connection->second.fd, POLLIN, 0});
+        }
+    }
+    for (;;) {
+        int result = ::poll(watched.data(), watched.size(), timeoutMs);
+        if (result >= 0)
+            return result > 0;
+        if (errno != EINTR)
+            return true;
+    }
 }
 
 void shutdownServer(int server) {
@@ -381,6 +416,30 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs)
             continue;
         if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
             waitReady(entry.fd, POLLOUT, stallLimitMs))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return false;
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    size_t sent = 0;
+    while (sent < count) {
+        ssize_t result = ::send(entry.fd, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (result > 0) {
+            sent += static_cast<size_t>(result);
+            continue;
+        }
+        if (result < 0 && errno == EINTR)
+            continue;
+        int left = millisecondsLeft(deadline);
+        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && left > 0 &&
+            waitReady(entry.fd, POLLOUT, left))
             continue;
         return false;
     }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/screen.h"
+#include "platform/x11/cursor_shape.h"
 #include "platform/x11/display_connection.h"
+#include "platform/x11/display_watch.h"
 #include "platform/x11/pixel_format.h"
 #include "platform/x11/primary_output.h"
 
@@ -132,8 +134,11 @@ bool readScreen(x11::DisplayLock& lock, CaptureBuffer& buffer, const x11::Screen
 
 bool primaryDisplaySize(Size& size) {
     x11::DisplayLock lock;
+    if (lock.display() == nullptr)
+        return false;
+    x11::takeDisplayReports(lock);
     x11::ScreenRect rect;
-    if (lock.display() == nullptr || !x11::primaryOutputRect(lock.display(), rect) || lock.lost())
+    if (!x11::primaryOutputRectAsReported(lock, rect) || lock.lost())
         return false;
     size = {rect.width, rect.height};
     return true;
@@ -144,8 +149,9 @@ bool captureDisplay(PixelView& view) {
     Display* display = lock.display();
     if (display == nullptr)
         return false;
+    x11::takeDisplayReports(lock);
     x11::ScreenRect rect;
-    if (!x11::primaryOutputRect(display, rect) || lock.lost())
+    if (!x11::primaryOutputRectAsReported(lock, rect) || lock.lost())
         return false;
     // Pixel values of other visual classes are colour-map indices: refused rather than
     // handed out as garbage.
@@ -153,6 +159,7 @@ bool captureDisplay(PixelView& view) {
         return false;
 
     CaptureBuffer& buffer = captureBuffer;
+    x11::noteCaptureStarts(lock);
     if (!readScreen(lock, buffer, rect))
         return false;
     XImage& image = *buffer.image;
@@ -166,6 +173,15 @@ bool captureDisplay(PixelView& view) {
     view = {buffer.converted.data(), image.width, image.height,
             static_cast<size_t>(image.width) * 4};
     return true;
+}
+
+bool displayUnchangedSinceCapture() {
+    x11::DisplayLock lock;
+    if (lock.display() == nullptr)
+        return false;
+    x11::takeDisplayReports(lock);
+    bool unchanged = x11::nothingDrawnSinceCapture(lock) && x11::cursorShapeUnchanged(lock);
+    return unchanged && !lock.lost();
 }
 
 }  // namespace platform

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "platform/screen.h"
+#include "platform/x11/cursor_shape.h"
 #include "platform/x11/display_connection.h"
-#include "platform/x11/primary_output.h"
+#include "platform/x11/display_watch.h"
 
 namespace platform {
 namespace {
@@ -15,16 +16,29 @@ namespace {
 // Larger than any cursor a server hands out; a bigger answer is not trusted.
 constexpr int kMaxCursorSide = 1024;
 
-bool fixesReady(Display* display) {
+// XFixes serves a client only after it has announced the version it speaks: once per
+// connection.
+unsigned fixesReadyOn = 0;
+
+bool fixesReady(x11::DisplayLock& lock) {
+    if (fixesReadyOn == lock.generation())
+        return true;
+    Display* display = lock.display();
     int eventBase = 0;
     int errorBase = 0;
     if (!XFixesQueryExtension(display, &eventBase, &errorBase))
         return false;
-    // XFixes serves a client only after it has announced the version it speaks.
     int major = 4;
     int minor = 0;
-    return XFixesQueryVersion(display, &major, &minor) && major >= 1;
+    if (!XFixesQueryVersion(display, &major, &minor) || major < 1)
+        return false;
+    fixesReadyOn = lock.generation();
+    return true;
 }
+
+// The serial of the shape currentCursorImage gave last, and the connection it came on.
+unsigned long givenSerial = 0;
+unsigned givenOn = 0;
 
 }  // namespace
 
@@ -33,8 +47,9 @@ bool cursorPosition(Point& point) {
     Display* display = lock.display();
     if (display == nullptr)
         return false;
+    x11::takeDisplayReports(lock);
     x11::ScreenRect primary;
-    if (!x11::primaryOutputRect(display, primary) || lock.lost())
+    if (!x11::primaryOutputRectAsReported(lock, primary) || lock.lost())
         return false;
     Window rootReturn = None;
     Window child = None;
@@ -56,7 +71,7 @@ bool cursorPosition(Point& point) {
 bool currentCursorImage(CursorImage& image) {
     x11::DisplayLock lock;
     Display* display = lock.display();
-    if (display == nullptr || !fixesReady(display))
+    if (display == nullptr || !fixesReady(lock))
         return false;
     XFixesCursorImage* cursor = XFixesGetCursorImage(display);
     if (cursor == nullptr || lock.lost())
@@ -74,8 +89,25 @@ bool currentCursorImage(CursorImage& image) {
         for (size_t i = 0; i < count; ++i)
             image.argb[i] = static_cast<uint32_t>(cursor->pixels[i]);
     }
+    givenSerial = cursor->cursor_serial;
+    givenOn = usable ? lock.generation() : 0;
     XFree(cursor);
     return usable;
 }
+
+namespace x11 {
+
+bool cursorShapeUnchanged(DisplayLock& lock) {
+    if (givenOn != lock.generation() || !fixesReady(lock))
+        return false;
+    XFixesCursorImage* cursor = XFixesGetCursorImage(lock.display());
+    if (cursor == nullptr)
+        return false;
+    bool same = cursor->cursor_serial == givenSerial;
+    XFree(cursor);
+    return same;
+}
+
+}  // namespace x11
 
 }  // namespace platform

@@ -66,9 +66,11 @@ DisplayLock::DisplayLock(bool connect) : guard_(connectionMutex) {
 
 DisplayLock::~DisplayLock() {
     // Synchronous like the system calls the callers expect: a pointer move or key has
-    // reached the server before the call returns.
+    // reached the server before the call returns. When the last request has had its
+    // reply, everything before it has been processed too: no round trip is needed.
     if (!lost() && display_ != nullptr) {
-        XSync(display_, False);
+        if (XNextRequest(display_) - 1 != LastKnownRequestProcessed(display_))
+            XSync(display_, False);
         lost();
     }
 }
