@@ -174,24 +174,26 @@ int serverPort(int server) {
     return ntohs(address.sin_port);
 }
 
-NetEvent pollServer(int server, int servedLast) {
+int acceptConnection(int server) {
+    SocketEntry listener;
+    if (!lookUp(server, listener) || !listener.listener)
+        return 0;
+    SOCKET accepted = ::accept(listener.socket, nullptr, nullptr);
+    if (accepted == INVALID_SOCKET)
+        return 0;
+    // Replies are small sends the client waits for: out at once, not after an ACK.
+    setNoDelay(accepted);
+    setNonBlocking(accepted);
+    SocketEntry entry;
+    entry.socket = accepted;
+    entry.server = server;
+    return registerSocket(std::move(entry));
+}
+
+NetEvent pollConnections(int server, int servedLast) {
     SocketEntry listener;
     if (!lookUp(server, listener) || !listener.listener)
         return {};
-
-    SOCKET accepted = ::accept(listener.socket, nullptr, nullptr);
-    if (accepted != INVALID_SOCKET) {
-        // Replies are small sends the client waits for: out at once, not after an ACK.
-        setNoDelay(accepted);
-        setNonBlocking(accepted);
-        SocketEntry entry;
-        entry.socket = accepted;
-        entry.server = server;
-        int handle = registerSocket(std::move(entry));
-        if (handle != 0)
-            return {NetEventKind::Connect, handle};
-    }
-
     const std::vector<int>& order = listener.accepted;
     size_t start = 0;
     for (size_t i = 0; i < order.size(); ++i)
@@ -214,6 +216,69 @@ NetEvent pollServer(int server, int servedLast) {
         }
     }
     return {};
+}
+
+NetEvent pollServer(int server, int servedLast) {
+    int accepted = acceptConnection(server);
+    if (accepted != 0)
+        return {NetEventKind::Connect, accepted};
+    return pollConnections(server, servedLast);
+}
+
+bool waitForActivity(int server, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        SocketEntry listener;
+        if (!lookUp(server, listener) || !listener.listener)
+            return true;
+        // select takes at most FD_SETSIZE sockets: the listener and the first accepted ones;
+        // the slice bounds the wait of any beyond them.
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(listener.socket, &set);
+        for (int handle : listener.accepted) {
+            if (set.fd_count >= FD_SETSIZE)
+                break;
+            SocketEntry connection;
+            if (lookUp(handle, connection))
+                FD_SET(connection.socket, &set);
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int slice = static_cast<int>(std::min<long long>(left.count(), kWaitSliceMs));
+        timeval timeout{0, std::max(slice, 0) * 1000};
+        int result = ::select(0, &set, nullptr, nullptr, &timeout);
+        if (result != 0)
+            return true;
+        if (slice <= 0 || stopRaised())
+            return false;
+    }
+}
+
+bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return false;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
+    const auto* bytes = static_cast<const char*>(data);
+    size_t sent = 0;
+    while (sent < count) {
+        int result = ::send(entry.socket, bytes + sent,
+                            static_cast<int>(std::min<size_t>(count - sent, INT_MAX)), 0);
+        if (result > 0) {
+            sent += static_cast<size_t>(result);
+            continue;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (result < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK && left.count() > 0 &&
+            waitReady(connection, entry.socket, true, static_cast<int>(left.count())))
+            continue;
+        return false;
+    }
+    return true;
 }
 
 void shutdownServer(int server) {

@@ -105,3 +105,13 @@ bool captureDisplay(PixelView& view) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+// GDI keeps no record of what was drawn since a capture: the screen is always captured
+// again, which costs time but is never wrong.
+bool displayUnchangedSinceCapture() {
+    return false;
+}
+
+}  // namespace platform
