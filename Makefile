@@ -60,7 +60,7 @@ fuzz: deps
 	@mkdir -p build-fuzz/corpus/settings_document build-fuzz/corpus/server_request build-fuzz/corpus/jpeg_decode \
 		build-fuzz/corpus/login_event
 	@build-fuzz/fuzz/fuzz_settings_document -max_total_time=60 build-fuzz/corpus/settings_document fuzz/corpus/settings_document
-	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request
+	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request fuzz/corpus/server_request
 	@build-fuzz/fuzz/fuzz_jpeg_decode -max_total_time=60 -rss_limit_mb=4096 build-fuzz/corpus/jpeg_decode fuzz/corpus/jpeg_decode
 	@build-fuzz/fuzz/fuzz_login_event -max_total_time=60 build-fuzz/corpus/login_event fuzz/corpus/login_event
 
