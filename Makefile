@@ -72,13 +72,14 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_FUZZ=ON \
 		-DKORVO_TESTS=OFF -DKORVO_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_settings_document fuzz_server_request fuzz_jpeg_decode \
-		fuzz_client_receive
+		fuzz_client_receive fuzz_login_event
 	@mkdir -p build-fuzz/corpus/settings_document build-fuzz/corpus/server_request build-fuzz/corpus/jpeg_decode \
-		build-fuzz/corpus/client_receive
+		build-fuzz/corpus/client_receive build-fuzz/corpus/login_event
 	@build-fuzz/fuzz/fuzz_settings_document -max_total_time=60 build-fuzz/corpus/settings_document fuzz/corpus/settings_document
-	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request
+	@build-fuzz/fuzz/fuzz_server_request -max_total_time=60 build-fuzz/corpus/server_request fuzz/corpus/server_request
 	@build-fuzz/fuzz/fuzz_jpeg_decode -max_total_time=60 -rss_limit_mb=4096 build-fuzz/corpus/jpeg_decode fuzz/corpus/jpeg_decode
 	@build-fuzz/fuzz/fuzz_client_receive -max_total_time=60 -max_len=8192 build-fuzz/corpus/client_receive fuzz/corpus/client_receive
+	@build-fuzz/fuzz/fuzz_login_event -max_total_time=60 build-fuzz/corpus/login_event fuzz/corpus/login_event
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

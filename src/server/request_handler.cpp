@@ -18,8 +18,8 @@
 
 namespace korvo {
 
-// Every stream the encoder can leave in frameBuffer goes out whole: it keeps clear of
-// the tail block where the chunks of a frame that reaches the midpoint are staged.
+// Every stream the encoder can leave in frameBuffer goes out whole: it keeps the last
+// block free for the byte that gives a frame its short last chunk.
 static_assert(kEncodedFrameCapacity <= kLargestChunkedFrame);
 
 namespace {
