@@ -62,11 +62,33 @@ size_t receiveBody(int connection, uint8_t* buffer, size_t count) {
 }
 
 // The payload of one frame chunk: one read of what has come, after a bounded wait for
-// its first byte. A short chunk ends a frame, so its read is not held open for more.
+// its first byte. A short chunk may end a frame, so this read is not held open for more.
 size_t receiveChunkPayload(int connection, uint8_t* buffer) {
     if (!platform::waitReadable(connection, kReplyStallLimitMs))
         return 0;
     return platform::receiveBytes(connection, buffer, kChunkPayload, 0);
+}
+
+// A frame is a JPEG stream, which ends with its end-of-image marker (the server may add one
+// zero byte after it); inside the stream the marker cannot occur. So a chunk shorter than
+// 1023 bytes whose frame does not end so is one that TCP delivered in parts, not the last.
+bool endsFrame(const uint8_t* frameEnd, size_t frameLength) {
+    if (frameLength >= 2 && frameEnd[-2] == 0xFF && frameEnd[-1] == 0xD9)
+        return true;
+    return frameLength >= 3 && frameEnd[-3] == 0xFF && frameEnd[-2] == 0xD9 && frameEnd[-1] == 0;
+}
+
+// Completes a chunk that came in parts, each part within the stall limit.
+size_t completeChunk(int connection, uint8_t* chunk, size_t count, size_t frameTotal) {
+    while (count > 0 && count < kChunkPayload && !endsFrame(chunk + count, frameTotal + count) &&
+           platform::waitReadable(connection, kReplyStallLimitMs) && !platform::stopRaised()) {
+        const size_t more =
+            platform::receiveBytes(connection, chunk + count, kChunkPayload - count, 0);
+        if (more == 0)
+            break;
+        count += more;
+    }
+    return count;
 }
 
 void storeFrameLength(size_t length) {
@@ -81,7 +103,9 @@ bool takeFrameChunk(int connection, ReceiveState& state) {
     const size_t room = kFrameDataCapacity - state.frameTotal;
     uint8_t spare[kChunkPayload];
     uint8_t* const into = room >= kChunkPayload ? next : spare;
-    const size_t count = receiveChunkPayload(connection, into);
+    size_t count = receiveChunkPayload(connection, into);
+    if (into == next)
+        count = completeChunk(connection, next, count, state.frameTotal);
     if (platform::stopRaised())
         return false;
     if (into == spare) {

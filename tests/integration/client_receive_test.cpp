@@ -93,13 +93,30 @@ TEST_F(ReceivePathTest, FullChunksKeepTheFrameOpenUntilAShortOneEndsIt) {
     EXPECT_EQ(drainUnits(), 0) << "a frame of exactly 2 x 1023 bytes has not ended";
     EXPECT_EQ(storedFrameLength(), 0u);
 
-    serverSends(chunk(10, 'c'));
+    // A frame ends with the JPEG end-of-image marker.
+    serverSends("\x01" + std::string(8, 'c') + "\xFF\xD9");
     EXPECT_EQ(step(), ReceiveStep::Handled);
     EXPECT_EQ(drainUnits(), 1);
     EXPECT_EQ(storedFrameLength(), 2056u);
     const auto* data = reinterpret_cast<const char*>(korvo::frameBuffer) + 4;
     EXPECT_EQ(std::string(data, 2056),
-              std::string(1023, 'a') + std::string(1023, 'b') + std::string(10, 'c'));
+              std::string(1023, 'a') + std::string(1023, 'b') + std::string(8, 'c') + "\xFF\xD9");
+}
+
+// TCP may deliver a chunk in parts: a short read whose frame has not reached its
+// end-of-image marker is completed, not taken for the frame's last chunk.
+TEST_F(ReceivePathTest, AChunkThatComesInPartsStaysOneChunk) {
+    serverSends(chunk(400, 'a'));
+    std::thread rest([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        serverSends(std::string(623, 'b') + "\x01\xFF\xD9");
+    });
+    EXPECT_EQ(step(), ReceiveStep::Handled);
+    rest.join();
+    EXPECT_EQ(drainUnits(), 0) << "the first part ended the frame";
+    EXPECT_EQ(step(), ReceiveStep::Handled);
+    EXPECT_EQ(drainUnits(), 1);
+    EXPECT_EQ(storedFrameLength(), 1025u);
 }
 
 TEST_F(ReceivePathTest, AnEndlessChunkStreamIsDroppedAtTheEndOfFrameBuffer) {
