@@ -31,10 +31,11 @@ export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR" "$XDG_CONFIG_HOME"
 
-# The program's visible window with this title; waits up to 10 s.
+# The program's visible window with this title; waits up to 30 s (a busy machine starts
+# the program slowly).
 window_titled() {
     local id
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         id=$(xdotool search --all --onlyvisible --pid "$korvo_pid" --name "^$1\$" 2>/dev/null | head -1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
