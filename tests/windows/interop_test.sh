@@ -26,13 +26,15 @@ if [ ! -x "$linux" ]; then
 fi
 export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 
+# Starts a private Xvfb of the given size and names it in $display (not in a subshell, so
+# that cleanup knows its pid).
 private_display() {
     local n=120
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 "$1" -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    echo ":$n"
+    display=":$n"
 }
 
 # Covers the display with a red terminal, above what is there already.
@@ -77,7 +79,8 @@ free_port() {
 login='user = anna\r\npass = c2VjcmV0\r\n'
 
 # A Windows client and a Linux server.
-linux_desktop=$(private_display 800x600x24)
+private_display 800x600x24
+linux_desktop=$display
 port=$(free_port)
 mkdir "$work/server" "$work/client"
 cp "$linux" "$work/server/korvo"
@@ -99,7 +102,8 @@ kill "$client_pid" "$server_pid"
 wait "$client_pid" "$server_pid" 2>/dev/null || true
 
 # A Linux client and a Windows server.
-client_desktop=$(private_display 1280x1024x24)
+private_display 1280x1024x24
+client_desktop=$display
 port=$(free_port)
 printf "[server]\r\n${login}port = %s\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n" "$port" \
     >"$work/client/settings.ini"
