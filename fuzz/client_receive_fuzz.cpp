@@ -2,7 +2,8 @@
 // after turn until nothing is left. Nothing may crash, hang, write outside frameBuffer
 // or keep more of a file than the client holds. The first byte chooses where the frame
 // being assembled stands and whether the client thread waits, so that the end of
-// frameBuffer and the idle release are reached with short inputs.
+// frameBuffer and the idle release are reached with short inputs. Pauses take no time
+// (fake clock).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/fake/fake_host.h"
 #include "platform/net.h"
 #include "platform/sync.h"
 #include "protocol/wire.h"
@@ -100,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::remove(korvo::tempFramePath, ignored);
     while (platform::tryWaitSemaphore(korvo::clientSemaphore)) {
     }
+    platform::fake::clearInjectedCalls();
     ::close(server);
     platform::releaseConnection(connection);
     return 0;
