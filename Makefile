@@ -8,6 +8,7 @@ MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
 .PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench soak \
+	real-clients faults \
 	fuzz format format-check clean
 
 all: build
@@ -66,6 +67,12 @@ bench: build
 SOAK_SECONDS ?= 600
 soak: build
 	@$(BUILD_DIR)/bench/soak $(SOAK_SECONDS)
+
+# The real program as twenty clients of one server, and the fault runs (docs/reliability.md).
+real-clients: build
+	@bench/real_clients $(BUILD_DIR)/korvo 20 $(SOAK_SECONDS)
+faults: build
+	@$(BUILD_DIR)/bench/faults
 
 # Fuzz targets need clang and libFuzzer.
 fuzz: deps

@@ -10,6 +10,7 @@
 //   start            starts the server thread                                        -> port N
 //   calls            the injector's calls so far, one a line                         -> ... end
 //   captures         the frames captured so far                                      -> N
+//   clients          the rows of the client table                                    -> N
 //   watch N          waits (up to 3 s) until the injector has more than N calls; when
 //                    it saw that, in microseconds of the monotonic clock             -> T
 //   quit             stops the server and ends
@@ -24,6 +25,7 @@
 #include "platform/fake/fake_host.h"
 #include "platform/fake/fake_ui.h"
 #include "platform/net.h"
+#include "server/client_table.h"
 #include "server/server_thread.h"
 #include "settings/settings.h"
 #include "state/main_window_ids.h"
@@ -123,6 +125,8 @@ int main() {
             std::cout << "end" << std::endl;
         } else if (word == "captures") {
             std::cout << platform::fake::captureCount() << std::endl;
+        } else if (word == "clients") {
+            std::cout << korvo::clientSlotsSnapshot().size() << std::endl;
         } else if (word == "quit") {
             break;
         }

@@ -69,6 +69,8 @@ public:
     }
 
     int captures() { return std::atoi(ask("captures").c_str()); }
+    int clients() { return std::atoi(ask("clients").c_str()); }
+    pid_t pid() const { return pid_; }
 
     void stop() {
         if (pid_ <= 0)
