@@ -314,11 +314,14 @@ void serverKilledMidFrame() {
         const double firstFramesAfter = secondsSince(started);
 
         // The server dies once part of the next frame has reached the client's socket. The
-        // fake desktop does not change, so every frame is the same stream of frameLength
-        // bytes (in chunks of 1024 on the wire).
+        // fake desktop does not change, so every frame is the same stream: a whole cycle's
+        // bytes less the echo, the checksum reply and the ready byte.
         const int fd = socketConnectedTo(static_cast<int>(korvo::settings.clientPort));
-        const uint64_t frameLength = korvo::loadLittleEndian32(korvo::frameBuffer);
-        const uint64_t onTheWire = (frameLength / korvo::kChunkPayload + 1) * 1024;
+        const int first = peer->captures();
+        waitFor([&] { return peer->captures() > first; }, 5000);
+        const uint64_t cycleStart = bytesReceived(fd);
+        waitFor([&] { return peer->captures() > first + 1; }, 5000);
+        const uint64_t onTheWire = bytesReceived(fd) - cycleStart - 11;
         const int captured = peer->captures();
         waitFor([&] { return peer->captures() > captured; }, 5000);
         const uint64_t before = bytesReceived(fd);
