@@ -2,13 +2,9 @@
 // after turn until nothing is left. Nothing may crash, hang, write outside frameBuffer
 // or keep more of a file than the client holds. The first byte chooses where the frame
 // being assembled stands and whether the client thread waits, so that the end of
-// frameBuffer and the idle release are reached with short inputs. Pauses take no time
-// (fake clock).
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+// frameBuffer and the idle release are reached with short inputs. The connection is held
+// in memory (all bytes sent, then closed, as TCP would deliver them) and pauses take no
+// time, so a run costs only the receive path itself.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,47 +21,12 @@
 #include "viewer/receive_loop.h"
 #include "viewer/viewer_state.h"
 
-namespace {
-
-int listener = -1;
-int port = 0;
-
-bool listen() {
-    listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 4) != 0)
-        return false;
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return true;
-}
-
-// The client's connection and the raw server socket at its other end.
-bool connectPair(int& connection, int& serverFd) {
-    connection = platform::openConnection("127.0.0.1", port);
-    serverFd = connection != 0 ? ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-    if (serverFd < 0)
-        return false;
-    // Closing with a reset leaves no TIME_WAIT behind, so ports do not run out.
-    linger noLinger{1, 0};
-    ::setsockopt(serverFd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
-    return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > 65536)
         return 0;
-    if (listener < 0) {
+    if (korvo::clientSemaphore == nullptr) {
         korvo::tempFramePath = "/tmp/korvo-fuzz-received-frame";
         korvo::clientSemaphore = platform::createSemaphore(0);
-        if (!listen())
-            std::abort();
     }
     korvo::ReceiveState state;
     if (data[0] & 1)
@@ -74,21 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++data;
     --size;
 
-    int connection = 0;
-    int server = -1;
-    // The loopback can run short of ports or descriptors over a long run; that is the
-    // harness's limit, not a finding.
-    if (!connectPair(connection, server)) {
-        if (server >= 0)
-            ::close(server);
-        platform::releaseConnection(connection);
-        return 0;
-    }
-    if (size > 0 && ::send(server, data, size, MSG_NOSIGNAL) != static_cast<ssize_t>(size))
-        std::abort();
-    // The end of the input is the end of the stream: replies cut short do not wait.
-    ::shutdown(server, SHUT_WR);
-
+    const int connection = platform::fake::openHeldConnection(data, size);
     for (size_t turn = 0; turn <= size && platform::pendingBytes(connection) > 0; ++turn)
         korvo::receiveOnce(connection, state);
 
@@ -103,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (platform::tryWaitSemaphore(korvo::clientSemaphore)) {
     }
     platform::fake::clearInjectedCalls();
-    ::close(server);
     platform::releaseConnection(connection);
     return 0;
 }

@@ -48,6 +48,10 @@ void recordCall(const std::string& call);
 
 // The answers of virtualKeyForCharacter; by default those of a US keyboard for ASCII
 // (for instance 'a' 0x41, 'A' 0x141, '!' 0x131, ' ' 0x20), -1 for everything else.
+// With the in-memory network (korvo_platform_fake_net): a connection that reads out the
+// bytes as a peer that sent them all and then closed would deliver them; its handle.
+int openHeldConnection(const uint8_t* bytes, size_t count);
+
 void setVirtualKeyAnswer(uint8_t character, int16_t answer);
 void resetVirtualKeyAnswers();
 
