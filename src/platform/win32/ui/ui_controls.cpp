@@ -517,6 +517,7 @@ void destroyControl(int control) {
         ::DeleteObject(bitmap->second);
         handles().viewBitmaps.erase(bitmap);
     }
+    handles().tabPages.erase(control);
     for (auto& [panel, pages] : handles().tabPages)
         std::erase(pages, control);
     if (handle != nullptr)
