@@ -98,8 +98,13 @@ expect_whole_texts() {
     cut_fields=$(grep ' cut' <<<"$listing" | grep -v ' hidden' || true)
     [ -z "$cut_fields" ] || fail "fields that do not show their whole text:
 $cut_fields"
-    import -window root -depth 8 "$work/screen.ppm"
-    python3 "$work/cut.py" "$work/screen.ppm" <<<"$listing" || fail "in:
+    # A cut text stays cut; a window that a busy machine has not painted yet gets painted.
+    for _ in $(seq 10); do
+        import -window root -depth 8 "$work/screen.ppm"
+        python3 "$work/cut.py" "$work/screen.ppm" <<<"$listing" 2>"$work/cut.txt" && return 0
+        sleep 0.3
+    done
+    fail "$(cat "$work/cut.txt") in:
 $listing"
 }
 
