@@ -59,14 +59,6 @@ LRESULT CALLBACK messageProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-HFONT messageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return ::CreateFontIndirectW(&metrics.lfMessageFont);
-    return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-}
-
 // Hands one message to its window, unless it is a shortcut or Tab, which moves the focus
 // between the controls of a window. Only Tab goes to the dialog manager: it would turn
 // Enter and Escape into commands 1 and 2, which are the program's own numbers.
@@ -181,7 +173,8 @@ bool initUi() {
         return false;
     ::SetWindowLongPtrW(messages, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(messageProc));
     handles().messages = messages;
-    handles().font = messageFont();
+    handles().font = makeMessageFont();
+    handles().dialogFont = makeDialogFont();
     guiThread = ::GetCurrentThreadId();
     {
         std::lock_guard lock(records().mutex);
@@ -212,6 +205,8 @@ void shutdownUi() {
     for (HBITMAP bitmap : handles().menuBitmaps)
         ::DeleteObject(bitmap);
     HWND messages = handles().messages;
+    for (HFONT font : {handles().font, handles().dialogFont})
+        ::DeleteObject(font);
     {
         std::lock_guard lock(records().mutex);
         records().running = false;

@@ -57,6 +57,13 @@ HWND handleOf(int control) {
     return found != handles().controls.end() ? found->second : nullptr;
 }
 
+HFONT fontOf(int window) {
+    std::lock_guard lock(records().mutex);
+    const WindowRecord* record = records().window(window);
+    const bool dialog = record != nullptr && (record->flags & kWindowToolWindow) != 0;
+    return dialog ? handles().dialogFont : handles().font;
+}
+
 int windowOfControl(int control) {
     std::lock_guard lock(records().mutex);
     const ControlRecord* record = records().control(control);
@@ -462,7 +469,7 @@ bool createControl(int window, int control, ControlKind kind, Rect geometry,
                                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (handle == nullptr)
         return false;
-    ::SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(handles().font), FALSE);
+    ::SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(window)), FALSE);
     // A later control lies above the earlier ones it overlaps (the system would put it
     // below them); the toolbar and the status bar stay above all.
     const UINT keepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
@@ -517,6 +524,7 @@ void destroyControl(int control) {
         ::DeleteObject(bitmap->second);
         handles().viewBitmaps.erase(bitmap);
     }
+    handles().tabPages.erase(control);
     for (auto& [panel, pages] : handles().tabPages)
         std::erase(pages, control);
     if (handle != nullptr)

@@ -56,8 +56,9 @@ struct Handles {
     std::map<int, std::vector<int>> tabPages;  // a tab panel's pages in creation order
     std::map<int, HMENU> menus;
     std::vector<HBITMAP> menuBitmaps;
-    HWND messages = nullptr;  // the hidden window that carries work, tray and popup messages
-    HFONT font = nullptr;
+    HWND messages = nullptr;     // the hidden window that carries work, tray and popup messages
+    HFONT font = nullptr;        // the main window's
+    HFONT dialogFont = nullptr;  // tool windows'
 };
 Handles& handles();
 
@@ -74,6 +75,10 @@ void pushEvent(const Event& event);
 std::wstring toDisplay(const std::string& text);
 std::string fromDisplay(const std::wstring& text);
 std::string windowText(HWND window);
+
+// The fonts the controls get (ui_fonts.cpp).
+HFONT makeMessageFont();
+HFONT makeDialogFont();
 
 // Icons and bitmaps from the program's images (straight alpha); null for none.
 HICON makeIcon(const Image* image);

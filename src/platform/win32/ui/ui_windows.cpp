@@ -224,7 +224,10 @@ void closeWindow(int window) {
     if (modal)
         setOthersEnabled(window, true);
     for (int control : controls) {
+        // A window opened again reuses its ids: nothing of the old controls may stay.
         handles().controls.erase(control);
+        handles().tabPages.erase(control);
+        handles().viewSerials.erase(control);
         auto bitmap = handles().viewBitmaps.find(control);
         if (bitmap != handles().viewBitmaps.end()) {
             ::DeleteObject(bitmap->second);
