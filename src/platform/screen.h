@@ -37,8 +37,9 @@ struct CursorImage {
     std::vector<uint32_t> argb;
 };
 
-// True when the desktop's display can be reached now, so that windows can be shown and
-// the screen captured. Opens and closes a connection of its own.
+// True when the desktop's display could be reached at the first call, so that windows
+// can be shown and the screen captured. The connection opened for the question stays
+// open (an X server with no other client would reset when it closed).
 bool displayReachable();
 
 // Size of the primary display, measured afresh at every call. False when there is none.

@@ -31,7 +31,7 @@ export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 private_display() {
     local n=120
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "$1" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$1" -nolisten tcp -noreset >/dev/null 2>&1 &
     pids+=($!)
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     display=":$n"
