@@ -5,10 +5,13 @@
 // frameBuffer and the idle release are reached with short inputs. The connection is held
 // in memory (all bytes sent, then closed, as TCP would deliver them) and pauses take no
 // time, so a run costs only the receive path itself.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/fake/fake_host.h"
@@ -25,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > 65536)
         return 0;
     if (korvo::clientSemaphore == nullptr) {
-        korvo::tempFramePath = "/tmp/korvo-fuzz-received-frame";
+        // One file per process, so that fuzzers running side by side keep apart.
+        korvo::tempFramePath = "/tmp/korvo-fuzz-received-frame-" + std::to_string(::getpid());
         korvo::clientSemaphore = platform::createSemaphore(0);
     }
     korvo::ReceiveState state;
