@@ -9,27 +9,19 @@ program=$1
 helper=$2
 
 work=$(mktemp -d)
-xvfb_pid=""
+display_pid=""
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# A free display number, starting from a random one so that parallel tests do not meet.
-n=$((100 + RANDOM % 800))
-for _ in $(seq 200); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    n=$((n + 1))
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$n" ] || fail "Xvfb did not start"
-export DISPLAY=":$n"
+source "$(dirname "$0")/../../scripts/private-display.sh"
+start_private_display 1024x768x24 || fail "Xvfb did not start"
+export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"

@@ -28,13 +28,10 @@ export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 
 # Starts a private Xvfb of the given size and names it in $display (not in a subshell, so
 # that cleanup knows its pid).
+source "$(dirname "$0")/../../scripts/private-display.sh"
 private_display() {
-    local n=120
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "$1" -nolisten tcp -noreset >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    display=":$n"
+    start_private_display "$1" 120 || true
+    pids+=("$display_pid")
 }
 
 # Covers the display with a red terminal, above what is there already.
