@@ -446,4 +446,20 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
     return true;
 }
 
+int64_t sendSome(int connection, const void* data, size_t count) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return -1;
+    if (count == 0)
+        return 0;
+    for (;;) {
+        ssize_t result = ::send(entry.fd, data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (result >= 0)
+            return result;
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
 }  // namespace platform
