@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "protocol/input_event.h"
+#include "server/connection_record.h"
 #include "server/newcomers.h"
 #include "server/request_handler.h"
 #include "server/server_clock.h"
@@ -106,7 +107,7 @@ TEST(NewcomerTable, SixteenAtMostFourPerAddressTheOldestGoFirst) {
     korvo::admitNewcomer(base + 20, 0x0A000004u, 0);
     EXPECT_FALSE(korvo::isNewcomer(base + 16));
     EXPECT_TRUE(korvo::isNewcomer(base + 4));
-    korvo::forgetAllNewcomers();
+    korvo::forgetAllConnectionRecords();
 }
 
 TEST_F(ServerTest, ConnectionNotLoggedInWithinTenSecondsIsClosedButClientsStay) {
