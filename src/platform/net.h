@@ -110,4 +110,8 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
 // no open connection.
 int64_t sendSome(int connection, const void* data, size_t count);
 
+// Bytes handed to the socket that its peer has not yet acknowledged receiving; 0 when none,
+// on failure, and where the system cannot tell.
+size_t unacknowledgedBytes(int connection);
+
 }  // namespace platform

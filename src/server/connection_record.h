@@ -1,6 +1,6 @@
 // What the server keeps about one accepted connection, all in one place: how far it is
-// from logging in, the checksum of the frame it was sent last, and what its socket has
-// not taken yet. Its rows in the clients list live in the client table (their order is
+// from logging in, the checksum of the frame it was sent last, and what of its output has
+// not reached it yet. Its rows in the clients list live in the client table (their order is
 // the list's, and a second login gives a connection a second row). Server thread only.
 #pragma once
 
@@ -23,13 +23,16 @@ struct ConnectionRecord {
     bool hasFrameChecksum = false;
     uint32_t frameChecksum = 0;
 
-    // Replies and frame bytes its socket has not taken yet, from `unsentFrom` on, and
-    // when it last took any.
+    // Replies and frame bytes its socket has not taken yet, from `unsentFrom` on.
     std::vector<uint8_t> unsent;
     size_t unsentFrom = 0;
+    // What was still on its way to the peer at the last look (unsent, or taken by the
+    // socket and not yet acknowledged), and when that last went down.
+    size_t outstanding = 0;
     uint64_t lastTakenMs = 0;
 
     bool hasUnsentBytes() const { return unsentFrom < unsent.size(); }
+    bool awaitsDelivery() const { return outstanding > 0 || hasUnsentBytes(); }
 };
 
 // A record for a freshly accepted connection, a newcomer; the one it already has, if any.

@@ -12,16 +12,13 @@ namespace korvo {
 namespace {
 
 // Hands the socket what it takes of the record's unsent bytes; false when it failed.
-bool sendUnsent(ConnectionRecord& record, uint64_t nowMs) {
+bool sendUnsent(ConnectionRecord& record) {
     const int64_t taken =
         platform::sendSome(record.connection, record.unsent.data() + record.unsentFrom,
                            record.unsent.size() - record.unsentFrom);
     if (taken < 0)
         return false;
-    if (taken > 0) {
-        record.unsentFrom += static_cast<size_t>(taken);
-        record.lastTakenMs = nowMs;
-    }
+    record.unsentFrom += static_cast<size_t>(taken);
     if (!record.hasUnsentBytes()) {
         // Released, not kept: most connections hold nothing most of the time.
         std::vector<uint8_t>().swap(record.unsent);
@@ -30,9 +27,21 @@ bool sendUnsent(ConnectionRecord& record, uint64_t nowMs) {
     return true;
 }
 
+// Notes how much is still on its way, and when it last went down.
+void lookAtDelivery(ConnectionRecord& record, uint64_t nowMs) {
+    const size_t outstanding =
+        record.unsent.size() - record.unsentFrom + platform::unacknowledgedBytes(record.connection);
+    if (outstanding < record.outstanding)
+        record.lastTakenMs = nowMs;
+    record.outstanding = outstanding;
+}
+
+// A newcomer is judged by its socket taking its few bytes: acknowledgements take a round
+// trip, which may be longer than its limit on a distant link.
 bool stalled(const ConnectionRecord& record, uint64_t nowMs) {
-    const int limitMs = record.newcomer ? kNewcomerStallLimitMs : kClientStallLimitMs;
-    return nowMs - record.lastTakenMs >= static_cast<uint64_t>(limitMs);
+    if (record.newcomer)
+        return record.hasUnsentBytes() && nowMs - record.lastTakenMs >= kNewcomerStallLimitMs;
+    return record.outstanding > 0 && nowMs - record.lastTakenMs >= kClientStallLimitMs;
 }
 
 }  // namespace
@@ -41,6 +50,9 @@ bool queueOutput(int connection, const void* data, size_t count) {
     ConnectionRecord* record = findConnectionRecord(connection);
     if (record == nullptr)
         return false;
+    const uint64_t nowMs = serverNowMs();
+    if (!record->awaitsDelivery())
+        record->lastTakenMs = nowMs;
     const auto* bytes = static_cast<const uint8_t*>(data);
     size_t taken = 0;
     if (!record->hasUnsentBytes()) {
@@ -50,11 +62,10 @@ bool queueOutput(int connection, const void* data, size_t count) {
         if (result < 0)
             return false;
         taken = static_cast<size_t>(result);
-        if (taken == count)
-            return true;
-        record->lastTakenMs = serverNowMs();
     }
     record->unsent.insert(record->unsent.end(), bytes + taken, bytes + count);
+    record->outstanding =
+        record->unsent.size() - record->unsentFrom + platform::unacknowledgedBytes(connection);
     return true;
 }
 
@@ -70,6 +81,15 @@ bool anyUnsentOutput() {
     return false;
 }
 
+bool awaitsDelivery(int connection) {
+    ConnectionRecord* record = findConnectionRecord(connection);
+    if (record == nullptr || !record->awaitsDelivery())
+        return false;
+    // The request that asks this may carry the acknowledgement of the last bytes.
+    lookAtDelivery(*record, serverNowMs());
+    return record->awaitsDelivery();
+}
+
 size_t heldOutputBytes(int connection) {
     const ConnectionRecord* record = findConnectionRecord(connection);
     return record == nullptr ? 0 : record->unsent.capacity();
@@ -78,9 +98,14 @@ size_t heldOutputBytes(int connection) {
 void sendPendingOutput(uint64_t nowMs) {
     std::vector<int> failed;
     for (ConnectionRecord& record : connectionRecords()) {
-        if (!record.hasUnsentBytes())
+        if (!record.awaitsDelivery())
             continue;
-        if (!sendUnsent(record, nowMs) || (record.hasUnsentBytes() && stalled(record, nowMs)))
+        if (record.hasUnsentBytes() && !sendUnsent(record)) {
+            failed.push_back(record.connection);
+            continue;
+        }
+        lookAtDelivery(record, nowMs);
+        if (stalled(record, nowMs))
             failed.push_back(record.connection);
     }
     // Dropping changes the records: not while going through them.

@@ -93,7 +93,7 @@ void endServing(int server) {
 }
 
 // The next connection with a request to handle, or a lost one. A connection whose answer
-// to its last request has not all gone out is passed over: its next request waits for
+// to its last request has not all reached it is passed over: its next request waits for
 // that, while the others go on being served.
 platform::NetEvent pollForRequests(int server, int servedLast) {
     int firstPassedOver = 0;
@@ -101,7 +101,7 @@ platform::NetEvent pollForRequests(int server, int servedLast) {
     // before the first passed over comes up again; the bound is only a guard.
     for (size_t looks = 0; looks <= connectionRecords().size(); ++looks) {
         platform::NetEvent event = platform::pollConnections(server, servedLast);
-        if (event.kind != platform::NetEventKind::Data || !hasUnsentOutput(event.connection))
+        if (event.kind != platform::NetEventKind::Data || !awaitsDelivery(event.connection))
             return event;
         if (event.connection == firstPassedOver)
             break;

@@ -4,6 +4,7 @@
 #include "platform/net.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -460,6 +461,16 @@ int64_t sendSome(int connection, const void* data, size_t count) {
             continue;
         return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
     }
+}
+
+size_t unacknowledgedBytes(int connection) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return 0;
+    int queued = 0;
+    if (::ioctl(entry.fd, SIOCOUTQ, &queued) != 0 || queued < 0)
+        return 0;
+    return static_cast<size_t>(queued);
 }
 
 }  // namespace platform
