@@ -53,13 +53,8 @@ inline bool receiveFrame(testing_support::RawClient& client, std::string& frame)
     }
 }
 
-// One cycle; false (with the reason) when the server did not answer in time.
-// `checksumMatches` tells whether the frame's CRC-32 was the one the server reported.
-inline bool requestCycle(testing_support::RawClient& client, bool& checksumMatches,
-                         std::string& reason) {
-    client.send("alive");
-    if (client.receive(5, kReplyWaitMs) != "alive")
-        return reason = "no echo", false;
+// The cycle's "event": the pointer far off the view, nothing pressed.
+inline void sendIdleEvent(testing_support::RawClient& client) {
     korvo::InputEvent event;
     event.pointerX = 5000;
     event.pointerY = 5000;
@@ -67,6 +62,16 @@ inline bool requestCycle(testing_support::RawClient& client, bool& checksumMatch
     korvo::encodeInputEvent(event, body);
     auto message = korvo::encodeEventMessage(body);
     client.send(message.data(), message.size());
+}
+
+// One cycle; false (with the reason) when the server did not answer in time.
+// `checksumMatches` tells whether the frame's CRC-32 was the one the server reported.
+inline bool requestCycle(testing_support::RawClient& client, bool& checksumMatches,
+                         std::string& reason) {
+    client.send("alive");
+    if (client.receive(5, kReplyWaitMs) != "alive")
+        return reason = "no echo", false;
+    sendIdleEvent(client);
     client.send("imag2");
     std::string frame;
     if (!receiveFrame(client, frame))

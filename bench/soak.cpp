@@ -35,8 +35,8 @@
 #include <vector>
 
 #include "cycle_client.h"
-// (keep)
-#include "x11/xvfb.h"
+// Last: it brings in X11 headers, whose macros would spoil the others.
+#include "busy_desktop.h"
 
 namespace {
 
@@ -382,17 +382,11 @@ void report(int seconds, const std::vector<long>& residentKb, int descriptorsBef
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
     const bool withFlood = !(argc > 2 && std::string(argv[2]) == "noflood");
-    testing_support::Xvfb xvfb;
-    if (!xvfb.start("1920x1080x24")) {
+    bench_support::BusyDesktop desktop;
+    if (!desktop.start()) {
         std::fprintf(stderr, "soak: Xvfb did not start\n");
         return 1;
     }
-    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
-    pid_t terminal = testing_support::startProgram(
-        {"xterm", "-geometry", "100x40+50+50", "-e", "top", "-d", "1"}, xvfb.name());
-    pid_t clock = testing_support::startProgram(
-        {"xclock", "-update", "1", "-geometry", "300x300+1200+100"}, xvfb.name());
-    sleepFor(1000);
 
     bench_support::ServerProcess server;
     if (!bench_support::startServerProcess(server)) {
@@ -442,8 +436,6 @@ int main(int argc, char** argv) {
     report(seconds, residentKb, descriptorsBefore, descriptorsAfter);
 
     bench_support::stopServerProcess(server);
-    testing_support::stopProgram(clock);
-    testing_support::stopProgram(terminal);
-    xvfb.stop();
+    desktop.stop();
     return 0;
 }

@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "cycle_client.h"
-#include "x11/xvfb.h"
+// Last: it brings in X11 headers, whose macros would spoil the others.
+#include "busy_desktop.h"
 
 namespace {
 
@@ -95,17 +96,11 @@ void print(const char* name, const Half& half) {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60;
-    testing_support::Xvfb xvfb;
-    if (!xvfb.start("1920x1080x24")) {
+    bench_support::BusyDesktop desktop;
+    if (!desktop.start()) {
         std::fprintf(stderr, "stalled_reader: Xvfb did not start\n");
         return 1;
     }
-    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
-    pid_t terminal = testing_support::startProgram(
-        {"xterm", "-geometry", "100x40+50+50", "-e", "top", "-d", "1"}, xvfb.name());
-    pid_t clock = testing_support::startProgram(
-        {"xclock", "-update", "1", "-geometry", "300x300+1200+100"}, xvfb.name());
-    std::this_thread::sleep_for(std::chrono::seconds(1));
 
     bench_support::ServerProcess server;
     if (!bench_support::startServerProcess(server)) {
@@ -134,8 +129,6 @@ int main(int argc, char** argv) {
     }
 
     bench_support::stopServerProcess(server);
-    testing_support::stopProgram(clock);
-    testing_support::stopProgram(terminal);
-    xvfb.stop();
+    desktop.stop();
     return 0;
 }
