@@ -27,10 +27,15 @@ bool sendUnsent(ConnectionRecord& record) {
     return true;
 }
 
+// Unsent, or taken by the socket and not yet acknowledged by the peer.
+size_t bytesOnTheirWay(const ConnectionRecord& record) {
+    return record.unsent.size() - record.unsentFrom +
+           platform::unacknowledgedBytes(record.connection);
+}
+
 // Notes how much is still on its way, and when it last went down.
 void lookAtDelivery(ConnectionRecord& record, uint64_t nowMs) {
-    const size_t outstanding =
-        record.unsent.size() - record.unsentFrom + platform::unacknowledgedBytes(record.connection);
+    const size_t outstanding = bytesOnTheirWay(record);
     if (outstanding < record.outstanding)
         record.lastTakenMs = nowMs;
     record.outstanding = outstanding;
@@ -64,8 +69,7 @@ bool queueOutput(int connection, const void* data, size_t count) {
         taken = static_cast<size_t>(result);
     }
     record->unsent.insert(record->unsent.end(), bytes + taken, bytes + count);
-    record->outstanding =
-        record->unsent.size() - record->unsentFrom + platform::unacknowledgedBytes(connection);
+    record->outstanding = bytesOnTheirWay(*record);
     return true;
 }
 
