@@ -12,8 +12,8 @@
 //   bench_frame_cost [cycles]     (default 200 per row, in five rounds)
 // The program's headers before Xlib's: its None macro would break their enums.
 #include "bare_jpeg.h"
+#include "cycle_client.h"
 #include "platform/screen.h"
-#include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
 #include "server_process.h"
@@ -100,13 +100,7 @@ bool requestCycle(testing_support::RawClient& client, bool memoryRoute, Cycle& c
     client.send("alive");
     if (client.receive(5) != "alive")
         return false;
-    korvo::InputEvent event;
-    event.pointerX = 5000;
-    event.pointerY = 5000;
-    uint8_t body[korvo::kInputEventSize];
-    korvo::encodeInputEvent(event, body);
-    auto message = korvo::encodeEventMessage(body);
-    client.send(message.data(), message.size());
+    bench_support::sendIdleEvent(client);
     cycle.frameBytes = 0;
     if (memoryRoute) {
         client.send("imag2");

@@ -34,13 +34,9 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/crc32.h"
-#include "protocol/input_event.h"
-#include "protocol/wire.h"
-#include "raw_client.h"
-#include "server_process.h"
-// (keep)
-#include "x11/xvfb.h"
+#include "cycle_client.h"
+// Last: it brings in X11 headers, whose macros would spoil the others.
+#include "busy_desktop.h"
 
 namespace {
 
@@ -49,9 +45,6 @@ using testing_support::RawClient;
 
 constexpr int kClients = 20;
 constexpr int kStuckReaders = 5;
-// Longer than any fair wait: 20 clients share one paced thread, and a stuck reader holds
-// it for up to 3 s.
-constexpr int kReplyWaitMs = 15000;
 
 std::atomic<bool> running{true};
 Clock::time_point loadStart;
@@ -65,10 +58,7 @@ void sleepFor(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-std::string loginMessage(const std::string& password) {
-    auto message = korvo::encodeLogin(bench_support::kUser, password);
-    return std::string(reinterpret_cast<const char*>(message.data()), message.size());
-}
+using bench_support::loginMessage;
 
 // True when the server has closed the connection, whatever is still unread.
 bool closedByServer(int fd, int waitMs) {
@@ -109,39 +99,10 @@ struct ClientRecord {
 std::mutex recordsMutex;
 std::vector<ClientRecord> records(kClients);
 
-// One cycle; false (with the reason) when the server did not answer in time.
 bool requestCycle(RawClient& client, ClientRecord& record, std::string& reason) {
-    client.send("alive");
-    if (client.receive(5, kReplyWaitMs) != "alive")
-        return reason = "no echo", false;
-    korvo::InputEvent event;
-    event.pointerX = 5000;
-    event.pointerY = 5000;
-    uint8_t body[korvo::kInputEventSize];
-    korvo::encodeInputEvent(event, body);
-    auto message = korvo::encodeEventMessage(body);
-    client.send(message.data(), message.size());
-    client.send("imag2");
-    std::string frame;
-    for (;;) {
-        if (client.receive(1, frame.empty() ? kReplyWaitMs : 1000).size() != 1)
-            return reason = "no frame", false;
-        // A frame's chunks come back to back: a pause of 50 ms ends the last one.
-        std::string payload = client.receive(korvo::kChunkPayload, 50);
-        frame += payload;
-        if (payload.size() != korvo::kChunkPayload)
-            break;
-    }
-    client.send("crc32");
-    std::string reply = client.receive(5, kReplyWaitMs);
-    if (reply.size() != 5)
-        return reason = "no checksum", false;
-    uint32_t crc = korvo::crc32(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-    bool matches =
-        korvo::loadLittleEndian32(reinterpret_cast<const uint8_t*>(reply.data() + 1)) == crc;
-    client.send("ready");
-    if (client.receive(1, kReplyWaitMs).size() != 1)
-        return reason = "no ready", false;
+    bool matches = false;
+    if (!bench_support::requestCycle(client, matches, reason))
+        return false;
     std::lock_guard lock(recordsMutex);
     if (!matches)
         ++record.checksumMismatches;
@@ -171,13 +132,7 @@ void runClient(int index, std::unique_ptr<RawClient> client) {
 }
 
 std::unique_ptr<RawClient> loggedInClient() {
-    auto client = std::make_unique<RawClient>(port);
-    client->send(loginMessage(bench_support::kPassword));
-    if (client->receive(2, kReplyWaitMs) != testing_support::bytes({0x02, 0x09})) {
-        std::fprintf(stderr, "soak: a client could not log in\n");
-        std::exit(1);
-    }
-    return client;
+    return bench_support::loggedInClient(port);
 }
 
 // --- the attacks -------------------------------------------------------------------------
@@ -231,8 +186,8 @@ void stuckReaders(std::vector<int> readers, int seconds) {
         sendAll(readers[i], requests);
         auto start = Clock::now();
         bool dropped = false;
-        // Its frames fill the socket buffers first, at one turn of the server every few
-        // seconds; then the send that does not go through within 3 s drops it.
+        // Its frames fill the socket buffers first; once it has taken nothing of the
+        // frame that waits for it for 3 s, it is dropped.
         while (running && !dropped && secondsSince(start) < 90)
             dropped = closedByServer(readers[i], 100);
         (dropped ? attacks.stuckDropped : attacks.stuckNotDropped)++;
@@ -427,17 +382,11 @@ void report(int seconds, const std::vector<long>& residentKb, int descriptorsBef
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
     const bool withFlood = !(argc > 2 && std::string(argv[2]) == "noflood");
-    testing_support::Xvfb xvfb;
-    if (!xvfb.start("1920x1080x24")) {
+    bench_support::BusyDesktop desktop;
+    if (!desktop.start()) {
         std::fprintf(stderr, "soak: Xvfb did not start\n");
         return 1;
     }
-    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
-    pid_t terminal = testing_support::startProgram(
-        {"xterm", "-geometry", "100x40+50+50", "-e", "top", "-d", "1"}, xvfb.name());
-    pid_t clock = testing_support::startProgram(
-        {"xclock", "-update", "1", "-geometry", "300x300+1200+100"}, xvfb.name());
-    sleepFor(1000);
 
     bench_support::ServerProcess server;
     if (!bench_support::startServerProcess(server)) {
@@ -487,8 +436,6 @@ int main(int argc, char** argv) {
     report(seconds, residentKb, descriptorsBefore, descriptorsAfter);
 
     bench_support::stopServerProcess(server);
-    testing_support::stopProgram(clock);
-    testing_support::stopProgram(terminal);
-    xvfb.stop();
+    desktop.stop();
     return 0;
 }

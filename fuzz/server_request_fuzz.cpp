@@ -15,7 +15,9 @@
 #include "platform/net.h"
 #include "server/client_table.h"
 #include "server/newcomers.h"
+#include "server/outgoing.h"
 #include "server/request_handler.h"
+#include "server/server_clock.h"
 #include "settings/settings.h"
 #include "state/process_state.h"
 
@@ -90,6 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every message is at least one byte, so this many events cover the whole input.
     for (size_t event = 0; event <= size && platform::pendingBytes(connection) > 0; ++event) {
         korvo::handleClientEvent(connection, korvo::ClientEventKind::Data);
+        // As the server thread does between requests: what the socket did not take at once
+        // goes out as the reader makes room.
+        for (int round = 0; round < 64 && korvo::hasUnsentOutput(connection); ++round) {
+            drain(client);
+            korvo::sendPendingOutput(korvo::serverNowMs());
+        }
         drain(client);
         platform::fake::clearInjectedCalls();
     }

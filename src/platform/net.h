@@ -105,4 +105,13 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs 
 // when the connection fails or the time runs out; what went out by then stays sent.
 bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs);
 
+// Hands the socket as many of the `count` bytes as it takes now, without waiting: the
+// count taken (0 when its buffer is full), or -1 when the connection has failed or names
+// no open connection.
+int64_t sendSome(int connection, const void* data, size_t count);
+
+// Bytes handed to the socket that its peer has not yet acknowledged receiving; 0 when none,
+// on failure, and where the system cannot tell.
+size_t unacknowledgedBytes(int connection);
+
 }  // namespace platform

@@ -3,12 +3,11 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/net.h"
 #include "protocol/crc32.h"
 #include "protocol/wire.h"
-#include "server/frame_checksums.h"
+#include "server/connection_record.h"
+#include "server/outgoing.h"
 
 namespace korvo {
 
@@ -35,7 +34,7 @@ size_t layOutChunks(size_t frameLength) {
 
 }  // namespace
 
-Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
+Delivery sendMemoryFrame(int connection, size_t frameLength) {
     // An empty frame has no sound chunk sequence; the client's wait ends by its time-out.
     if (frameLength == 0 || frameLength > kLargestChunkedFrame)
         return Delivery::None;
@@ -52,16 +51,19 @@ Delivery sendMemoryFrame(int connection, size_t frameLength, int limitMs) {
 
     const uint32_t crc = crc32(frameBuffer, frameLength);
     lastFrameCrc.store(crc);
-    noteFrameChecksum(connection, crc);
-    platform::sleepMs(shortTickMs);
+    if (ConnectionRecord* record = findConnectionRecord(connection)) {
+        record->hasFrameChecksum = true;
+        record->frameChecksum = crc;
+    }
+    pauseWhileSending(shortTickMs);
 
+    // One stream for every connection: what a socket does not take at once is copied into
+    // that connection's record before the next frame is laid out here.
     const size_t streamLength = layOutChunks(frameLength);
-    return platform::sendBytesWithin(connection, chunkStream, streamLength, limitMs)
-               ? Delivery::Whole
-               : Delivery::Broken;
+    return queueOutput(connection, chunkStream, streamLength) ? Delivery::Queued : Delivery::Broken;
 }
 
-Delivery sendFileFrame(int connection, const std::string& path, int limitMs) {
+Delivery sendFileFrame(int connection, const std::string& path) {
     platform::FileImage file;
     bool readable = platform::readFileImage(path, file);
     platform::removeFile(path);
@@ -74,9 +76,8 @@ Delivery sendFileFrame(int connection, const std::string& path, int limitMs) {
     auto header = encodeFileHeader(static_cast<uint32_t>(file.bytes.size()));
     transfer.append(reinterpret_cast<const char*>(header.data()), header.size());
     transfer.append(file.bytes);
-    return platform::sendBytesWithin(connection, transfer.data(), transfer.size(), limitMs)
-               ? Delivery::Whole
-               : Delivery::Broken;
+    return queueOutput(connection, transfer.data(), transfer.size()) ? Delivery::Queued
+                                                                     : Delivery::Broken;
 }
 
 }  // namespace korvo

@@ -118,7 +118,7 @@ void handleLogin(int connection, bool loggedIn) {
             dropConnection(connection);
         return;
     }
-    forgetNewcomer(connection);
+    noteLoggedIn(connection);
     addClientSlot(connection);
     sendReplyByte(connection, kLoginAccepted);
 }

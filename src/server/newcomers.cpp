@@ -1,76 +1,70 @@
 #include "server/newcomers.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "platform/net.h"
+#include "server/connection_record.h"
 #include "state/network.h"
 
 namespace korvo {
 namespace {
 
-struct Newcomer {
-    int connection = 0;
-    uint32_t address = 0;
-    uint64_t acceptedMs = 0;
-    int messages = 0;
-};
-
-// In accept order, oldest first.
-std::vector<Newcomer> newcomers;
-
-std::vector<Newcomer>::iterator find(int connection) {
-    return std::find_if(newcomers.begin(), newcomers.end(),
-                        [connection](const Newcomer& n) { return n.connection == connection; });
+// Closes the oldest newcomer that `matches` picks, if any.
+template <typename Predicate>
+void closeOldestNewcomer(Predicate matches) {
+    auto& records = connectionRecords();
+    auto oldest = std::find_if(records.begin(), records.end(),
+                               [&](const ConnectionRecord& r) { return r.newcomer && matches(r); });
+    if (oldest == records.end())
+        return;
+    closeConnection(oldest->connection);
+    records.erase(oldest);
 }
 
-void closeAt(std::vector<Newcomer>::iterator position) {
-    closeConnection(position->connection);
-    newcomers.erase(position);
+size_t countNewcomers(uint32_t address, bool sameAddressOnly) {
+    const auto& records = connectionRecords();
+    return static_cast<size_t>(
+        std::count_if(records.begin(), records.end(), [&](const ConnectionRecord& r) {
+            return r.newcomer && (!sameAddressOnly || r.address == address);
+        }));
 }
 
 }  // namespace
 
 void admitNewcomer(int connection, uint32_t address, uint64_t nowMs) {
-    newcomers.push_back({connection, address, nowMs, 0});
-    auto sameAddress = [address](const Newcomer& n) { return n.address == address; };
-    if (static_cast<size_t>(std::count_if(newcomers.begin(), newcomers.end(), sameAddress)) >
-        kMostNewcomersPerAddress)
-        closeAt(std::find_if(newcomers.begin(), newcomers.end(), sameAddress));
-    if (newcomers.size() > kMostNewcomers)
-        closeAt(newcomers.begin());
+    addConnectionRecord(connection, address, nowMs);
+    if (countNewcomers(address, true) > kMostNewcomersPerAddress)
+        closeOldestNewcomer([address](const ConnectionRecord& r) { return r.address == address; });
+    if (countNewcomers(address, false) > kMostNewcomers)
+        closeOldestNewcomer([](const ConnectionRecord&) { return true; });
 }
 
 bool isNewcomer(int connection) {
-    return find(connection) != newcomers.end();
+    const ConnectionRecord* record = findConnectionRecord(connection);
+    return record != nullptr && record->newcomer;
 }
 
 bool countNewcomerMessage(int connection) {
-    auto found = find(connection);
-    if (found == newcomers.end())
+    ConnectionRecord* record = findConnectionRecord(connection);
+    if (record == nullptr || !record->newcomer)
         return false;
-    return ++found->messages <= kMostMessagesBeforeLogin;
+    return ++record->messagesBeforeLogin <= kMostMessagesBeforeLogin;
 }
 
-void forgetNewcomer(int connection) {
-    auto found = find(connection);
-    if (found != newcomers.end())
-        newcomers.erase(found);
+void noteLoggedIn(int connection) {
+    if (ConnectionRecord* record = findConnectionRecord(connection))
+        record->newcomer = false;
 }
 
 void closeLateNewcomers(uint64_t nowMs) {
-    std::erase_if(newcomers, [nowMs](const Newcomer& n) {
-        if (!platform::isConnectionOpen(n.connection))
+    std::erase_if(connectionRecords(), [nowMs](const ConnectionRecord& r) {
+        if (!platform::isConnectionOpen(r.connection))
             return true;
-        if (nowMs - n.acceptedMs < kLoginDeadlineMs)
+        if (!r.newcomer || nowMs - r.acceptedMs < kLoginDeadlineMs)
             return false;
-        closeConnection(n.connection);
+        closeConnection(r.connection);
         return true;
     });
-}
-
-void forgetAllNewcomers() {
-    newcomers.clear();
 }
 
 }  // namespace korvo

@@ -1,6 +1,7 @@
-// Connections that have not logged in yet. Each costs the one server thread its turns and
-// the process a descriptor, and a real client logs in with its first message, so there
-// are few of them, they get few answers and they do not stay long. Server thread only.
+// Connections that have not logged in yet (the first fields of their records). Each costs
+// the one server thread its turns and the process a descriptor, and a real client logs in
+// with its first message, so there are few of them, they get few answers and they do not
+// stay long. Server thread only.
 #pragma once
 
 #include <cstddef>
@@ -26,14 +27,11 @@ bool isNewcomer(int connection);
 // no newcomer. The caller closes the connection on false.
 bool countNewcomerMessage(int connection);
 
-// The connection logged in or is gone.
-void forgetNewcomer(int connection);
+// The connection logged in: no longer a newcomer.
+void noteLoggedIn(int connection);
 
-// Closes every newcomer accepted kLoginDeadlineMs or more before nowMs, and forgets the
-// ones whose connection closed meanwhile.
+// Closes every newcomer accepted kLoginDeadlineMs or more before nowMs, and forgets every
+// connection, newcomer or client, whose socket closed meanwhile.
 void closeLateNewcomers(uint64_t nowMs);
-
-// Forgets every newcomer without closing it (the listener takes their sockets along).
-void forgetAllNewcomers();
 
 }  // namespace korvo

@@ -1,23 +1,20 @@
 #include "server/replies.h"
 
-#include "platform/net.h"
 #include "server/client_table.h"
-#include "server/frame_checksums.h"
-#include "server/newcomers.h"
+#include "server/connection_record.h"
+#include "server/outgoing.h"
 #include "state/network.h"
 
 namespace korvo {
 
 void dropConnection(int connection) {
     closeConnection(connection);
-    forgetNewcomer(connection);
-    forgetFrameChecksum(connection);
+    forgetConnectionRecord(connection);
     purgeDeadSlots();
 }
 
 bool sendReply(int connection, const void* data, size_t count) {
-    const int limitMs = isLoggedIn(connection) ? kClientSendLimitMs : kNewcomerSendLimitMs;
-    if (platform::sendBytesWithin(connection, data, count, limitMs))
+    if (queueOutput(connection, data, count))
         return true;
     dropConnection(connection);
     return false;

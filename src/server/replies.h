@@ -1,5 +1,4 @@
-// Sending to one connection from the one server thread, which cannot wait long for
-// anybody: a connection that does not take what it is sent is dropped.
+// Replies to one connection, and the end of a connection the server gives up on.
 #pragma once
 
 #include <cstddef>
@@ -7,17 +6,11 @@
 
 namespace korvo {
 
-// A logged-in client takes any reply, a whole frame included, within this time.
-inline constexpr int kClientSendLimitMs = 3000;
-// Replies to a connection that has not logged in are 1 to 5 bytes: taking them never
-// needs more than a moment.
-inline constexpr int kNewcomerSendLimitMs = 100;
-
-// Closes the connection, removes its rows from the table and forgets it as a newcomer.
+// Closes the connection, removes its rows from the table and forgets its record.
 void dropConnection(int connection);
 
-// Sends the bytes within the limit of the connection's standing. A connection that fails
-// or does not take them in time is dropped; false then.
+// Queues the bytes for the connection (server/outgoing.h). A connection that has failed
+// is dropped; false then.
 bool sendReply(int connection, const void* data, size_t count);
 bool sendReplyByte(int connection, uint8_t byte);
 

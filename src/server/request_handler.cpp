@@ -9,7 +9,7 @@
 #include "platform/net.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
-#include "server/frame_checksums.h"
+#include "server/connection_record.h"
 #include "server/frame_delivery.h"
 #include "server/login.h"
 #include "server/newcomers.h"
@@ -101,8 +101,8 @@ int handleData(int connection) {
 int serveFrame(int connection) {
     bool viaMemory = framesViaPipe.load() == 1;
     size_t result = captureFrame();
-    Delivery delivery = viaMemory ? sendMemoryFrame(connection, result, kClientSendLimitMs)
-                                  : sendFileFrame(connection, tempFramePath, kClientSendLimitMs);
+    Delivery delivery =
+        viaMemory ? sendMemoryFrame(connection, result) : sendFileFrame(connection, tempFramePath);
     if (delivery == Delivery::Broken)
         dropConnection(connection);
     return shortTickMs;
@@ -113,8 +113,7 @@ int handleClientEvent(int connection, ClientEventKind kind) {
     if (kind == ClientEventKind::Data) {
         pauseMs = handleData(connection);
     } else {
-        forgetNewcomer(connection);
-        forgetFrameChecksum(connection);
+        forgetConnectionRecord(connection);
         purgeDeadSlots();
     }
     return pauseMs + baseTickMs;

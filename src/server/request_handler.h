@@ -10,9 +10,8 @@ enum class ClientEventKind { Data, Lost };
 // answer): nothing else happens in between, so the caller takes them as one sleep.
 int handleClientEvent(int connection, ClientEventKind kind);
 
-// Captures, encodes and sends one frame by the route framesViaPipe selects now. A client
-// that does not take it within kClientSendLimitMs is dropped. Returns the pause owed after
-// a frame, shortTickMs.
+// Captures and encodes one frame by the route framesViaPipe selects now and queues it for
+// the connection (server/outgoing.h). Returns the pause owed after a frame, shortTickMs.
 int serveFrame(int connection);
 
 // How long a logged-in client's read waits for the rest of a message that arrived in

@@ -6,9 +6,10 @@
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
-#include "server/frame_checksums.h"
+#include "server/connection_record.h"
 #include "server/login_throttle.h"
 #include "server/newcomers.h"
+#include "server/outgoing.h"
 #include "server/request_handler.h"
 #include "server/server_clock.h"
 #include "server/server_view.h"
@@ -88,8 +89,27 @@ void waitForTheNextTick(int server) {
 void endServing(int server) {
     releaseListener(server);
     removeAllClientSlots();
-    forgetAllNewcomers();
-    forgetAllFrameChecksums();
+    forgetAllConnectionRecords();
+}
+
+// The next connection with a request to handle, or a lost one. A connection whose answer
+// to its last request has not all reached it is passed over: its next request waits for
+// that, while the others go on being served.
+platform::NetEvent pollForRequests(int server, int servedLast) {
+    int firstPassedOver = 0;
+    // Each look starts after the one passed over last, so every connection comes up once
+    // before the first passed over comes up again; the bound is only a guard.
+    for (size_t looks = 0; looks <= connectionRecords().size(); ++looks) {
+        platform::NetEvent event = platform::pollConnections(server, servedLast);
+        if (event.kind != platform::NetEventKind::Data || !awaitsDelivery(event.connection))
+            return event;
+        if (event.connection == firstPassedOver)
+            break;
+        if (firstPassedOver == 0)
+            firstPassedOver = event.connection;
+        servedLast = event.connection;
+    }
+    return {};
 }
 
 bool previousRunHasLeft() {
@@ -135,11 +155,10 @@ int runServer() {
     // Rows of an earlier run that was terminated belong to nobody now; its newcomers and
     // failed logins neither.
     removeAllClientSlots();
-    forgetAllNewcomers();
+    forgetAllConnectionRecords();
     forgetFailedLogins();
     // frameBuffer may have served the client role since.
     forgetLastFrame();
-    forgetAllFrameChecksums();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);
@@ -172,7 +191,8 @@ int runServer() {
         // connection's data.
         const bool accepted = acceptWaitingConnections(server);
         closeLateNewcomers(serverNowMs());
-        platform::NetEvent event = platform::pollConnections(server, servedLast);
+        sendPendingOutput(serverNowMs());
+        platform::NetEvent event = pollForRequests(server, servedLast);
         // The pauses that end a handled event and the one between looks follow each other
         // with nothing in between: one sleep of their sum.
         int pauseMs = 0;
@@ -193,10 +213,12 @@ int runServer() {
             case platform::NetEventKind::None:
                 break;
         }
-        if (event.kind == platform::NetEventKind::None && !accepted)
+        // Nothing waits for a socket to take its bytes: while some wait, the thread looks
+        // again every millisecond instead of sleeping until a request comes.
+        if (event.kind == platform::NetEventKind::None && !accepted && !anyUnsentOutput())
             waitForTheNextTick(server);
         else
-            platform::sleepMs(pauseMs + shortTickMs);
+            pauseWhileSending(pauseMs + shortTickMs);
     }
 }
 

@@ -65,6 +65,7 @@ public:
     RawClient& operator=(const RawClient&) = delete;
 
     bool connected() const { return connected_; }
+    SocketHandle socket() const { return fd_; }
 
     void close() {
         if (fd_ != kNoSocket)

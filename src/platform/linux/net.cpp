@@ -4,6 +4,7 @@
 #include "platform/net.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -444,6 +445,32 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
         return false;
     }
     return true;
+}
+
+int64_t sendSome(int connection, const void* data, size_t count) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return -1;
+    if (count == 0)
+        return 0;
+    for (;;) {
+        ssize_t result = ::send(entry.fd, data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (result >= 0)
+            return result;
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
+size_t unacknowledgedBytes(int connection) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return 0;
+    int queued = 0;
+    if (::ioctl(entry.fd, SIOCOUTQ, &queued) != 0 || queued < 0)
+        return 0;
+    return static_cast<size_t>(queued);
 }
 
 }  // namespace platform

@@ -281,6 +281,25 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
     return true;
 }
 
+int64_t sendSome(int connection, const void* data, size_t count) {
+    SocketEntry entry;
+    if (!lookUp(connection, entry) || entry.listener)
+        return -1;
+    if (count == 0)
+        return 0;
+    const int result = ::send(entry.socket, static_cast<const char*>(data),
+                              static_cast<int>(std::min<size_t>(count, INT_MAX)), 0);
+    if (result >= 0)
+        return result;
+    return ::WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
+}
+
+// Winsock does not tell it portably: a connection's output counts as delivered once the
+// socket has taken it.
+size_t unacknowledgedBytes(int) {
+    return 0;
+}
+
 void shutdownServer(int server) {
     std::lock_guard lock(registryMutex);
     auto found = registry.find(server);

@@ -137,4 +137,12 @@ bool sendBytesWithin(int connection, const void*, size_t, int) {
     return isConnectionOpen(connection);
 }
 
+int64_t sendSome(int connection, const void*, size_t count) {
+    return isConnectionOpen(connection) ? static_cast<int64_t>(count) : -1;
+}
+
+size_t unacknowledgedBytes(int) {
+    return 0;
+}
+
 }  // namespace platform
