@@ -7,7 +7,8 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench soak \
+.PHONY: all deps configure build run demo test test-windows windows package package-windows \
+	sanitize tsan bench soak \
 	real-clients faults \
 	fuzz format format-check clean
 
@@ -31,6 +32,12 @@ demo: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The Debian package, $(BUILD_DIR)/korvo_<version>_<arch>.deb: the program, its help, menu
+# entry, icons, metainfo and man page; dependencies from dpkg-shlibdeps.
+package: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target korvo korvo_help korvo_package_files
+	@cd $(BUILD_DIR) && cpack -G DEB | grep -F 'generated'
 
 # The Windows program, cross-built with mingw-w64 into build-win/korvo.exe, and its tests
 # under Wine.

@@ -1,8 +1,8 @@
 // The user's configuration folder is the roaming application data folder; paths are
 // UTF-8 here and go to the system through its wide functions.
-#include <knownfolders.h>
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <string>
 
