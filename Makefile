@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows package package-windows \
+.PHONY: all deps configure build run demo test test-windows windows package package-windows test-package \
 	sanitize tsan bench soak \
 	real-clients faults \
 	fuzz format format-check clean
@@ -38,6 +38,11 @@ test: build
 package: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target korvo korvo_help korvo_package_files
 	@cd $(BUILD_DIR) && cpack -G DEB | grep -F 'generated'
+
+# The package installed with apt, started from its menu entry by an ordinary user, removed
+# again (needs root, or sudo).
+test-package: configure
+	@scripts/test-package
 
 # The Windows program, cross-built with mingw-w64 into build-win/korvo.exe, and its tests
 # under Wine.
