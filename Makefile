@@ -52,6 +52,11 @@ windows:
 test-windows:
 	@scripts/test-windows
 
+# The Windows zip and installer, build-win/korvo-<version>-win64.zip and
+# build-win/korvo-<version>-setup.exe.
+package-windows:
+	@scripts/package-windows
+
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVO_WERROR=ON -DKORVO_SANITIZE=ON >/dev/null
