@@ -4,12 +4,18 @@
 # installed programs; the installed korvo.exe, started by a user who may not write its
 # folder, saves its settings under %APPDATA%\Korvo; the silent uninstaller takes it all
 # away again and leaves those settings.
-# Wine lets root write everywhere, as Windows lets an elevated administrator: the program
-# runs without root's right to override file permissions, and the program's folder loses
-# its write bits, as Program Files is closed to an ordinary user.
+# Wine lets root write everywhere, as Windows lets an elevated administrator. So the
+# program's folder loses its write bits, as Program Files is closed to an ordinary user,
+# and root runs this test and its own wineserver, which opens the files for Wine's
+# programs, without its right to override file permissions.
 #
 #   installer_test.sh SETUP_EXE DIALOG_PROBE_EXE     (WINEPREFIX, DISPLAY: the Wine desktop)
 set -euo pipefail
+if [ "$(id -u)" -eq 0 ] && [ -z "${KORVO_WITHOUT_OVERRIDE:-}" ]; then
+    wineserver -k 2>/dev/null || true
+    exec env KORVO_WITHOUT_OVERRIDE=1 setpriv --bounding-set=-dac_override,-dac_read_search \
+        "$0" "$@"
+fi
 setup=$1
 probe_exe=$2
 work=$(mktemp -d)
@@ -45,8 +51,7 @@ wine reg query "$uninstall_key" /v DisplayVersion >/dev/null 2>&1 ||
 chmod 555 "$install_dir"
 cp "$probe_exe" "$work/dialog_probe.exe"
 probe_exe=$work/dialog_probe.exe
-(cd "$work" && exec setpriv --bounding-set=-dac_override,-dac_read_search \
-    wine 'C:\Program Files\Korvo\korvo.exe') >/dev/null 2>&1 &
+(cd "$work" && exec wine 'C:\Program Files\Korvo\korvo.exe') >/dev/null 2>&1 &
 korvo_pid=$!
 probe wait "Korvo v1.1" || fail "the installed korvo.exe showed no main window"
 probe command "Korvo v1.1" 1005 || fail "the main window took no Settings command"
