@@ -37,7 +37,7 @@ test: build
 # entry, icons, metainfo and man page; dependencies from dpkg-shlibdeps.
 package: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target korvo korvo_help korvo_package_files
-	@cd $(BUILD_DIR) && cpack -G DEB | grep -F 'generated'
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # The package installed with apt, started from its menu entry by an ordinary user, removed
 # again (needs root, or sudo).
