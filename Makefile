@@ -1,6 +1,7 @@
 # Korvo: `make run` installs what is missing, builds and starts the program;
 # `make demo` shows a server and a client working together; `make test` installs,
-# builds and runs every test.
+# builds and runs every test; `make package` and `make package-windows` build the
+# Debian package and the Windows zip and installer.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
