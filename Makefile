@@ -1,13 +1,15 @@
 # Korvo: `make run` installs what is missing, builds and starts the program;
 # `make demo` shows a server and a client working together; `make test` installs,
-# builds and runs every test.
+# builds and runs every test; `make package` and `make package-windows` build the
+# Debian package and the Windows zip and installer.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench soak \
+.PHONY: all deps configure build run demo test test-windows windows package package-windows test-package \
+	sanitize tsan bench soak \
 	real-clients faults \
 	fuzz format format-check clean
 
@@ -32,6 +34,17 @@ demo: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# The Debian package, $(BUILD_DIR)/korvo_<version>_<arch>.deb: the program, its help, menu
+# entry, icons, metainfo and man page; dependencies from dpkg-shlibdeps.
+package: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target korvo korvo_help korvo_package_files
+	@cd $(BUILD_DIR) && cpack -G DEB
+
+# The package installed with apt, started from its menu entry by an ordinary user, removed
+# again (needs root, or sudo).
+test-package: configure
+	@scripts/test-package
+
 # The Windows program, cross-built with mingw-w64 into build-win/korvo.exe, and its tests
 # under Wine.
 windows:
@@ -39,6 +52,11 @@ windows:
 
 test-windows:
 	@scripts/test-windows
+
+# The Windows zip and installer, build-win/korvo-<version>-win64.zip and
+# build-win/korvo-<version>-setup.exe.
+package-windows:
+	@scripts/package-windows
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -7,11 +7,12 @@
 #include "app/role_commands.h"
 #include "app/roles/roles.h"
 #include "platform/clock.h"
-#include "platform/files.h"
+#include "platform/system.h"
 #include "protocol/input_event.h"
 #include "settings/settings.h"
 #include "state/main_window_ids.h"
 #include "state/process_state.h"
+#include "state/program_files.h"
 #include "state/role_threads.h"
 #include "texts/texts.h"
 
@@ -52,8 +53,8 @@ void helpCommand() {
         platform::stopHelpViewer();
         helpOpened = false;
     }
-    const std::string file(fixedText::kHelpFileName);
-    if (platform::fileExists(file)) {
+    const std::string file = findHelpFile(platform::executableDirectory());
+    if (!file.empty()) {
         helpOpened = platform::startHelpViewer(file, texts.helpTopicPrefix + ".html");
         return;
     }

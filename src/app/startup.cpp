@@ -2,12 +2,13 @@
 
 #include "platform/system.h"
 #include "settings/settings.h"
+#include "state/program_files.h"
 #include "texts/texts.h"
 
 namespace korvo {
 
 void loadConfiguration() {
-    settingsPath = platform::executableDirectory() + "/settings.ini";
+    settingsPath = chooseSettingsPath(platform::executableDirectory());
     settings = loadSettings();
     const std::string systemCode = languageCodeFromSystemName(platform::userLanguageName());
     language = chooseLanguage(settings.languageSetting, systemCode);

@@ -10,6 +10,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "gui/qt_ui_fixture.h"
@@ -132,6 +135,9 @@ TEST_F(QtMessagesTest, NoticeOnceIsNotShownAfterTheBoxWasTicked) {
         platform::kAnswerOk);
     runLoop(40);
     EXPECT_FALSE(shown);
+    // Kept in the program's own configuration folder, beside an installed settings.ini.
+    EXPECT_TRUE(std::filesystem::exists(std::string(std::getenv("XDG_CONFIG_HOME")) +
+                                        "/korvo/choices.conf"));
 }
 
 TEST_F(QtMessagesTest, ClosingTheOwnerReleasesAWaitingWorker) {

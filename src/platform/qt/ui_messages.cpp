@@ -52,10 +52,13 @@ QString onceKey(const std::string& name) {
     return QStringLiteral("DoNotShowAgain/") + toDisplay(name);
 }
 
-// The user's own settings of the program (not settings.ini, which holds the program's).
+// The user's own choices (not settings.ini, which holds the program's settings), kept as
+// the system keeps them on Windows: per user, wherever the program lives. On Linux that is
+// the user's configuration folder of the program, ~/.config/korvo/choices.conf, where an
+// installed program keeps its settings.ini too.
 std::unique_ptr<QSettings> userSettings() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Korvo"), QStringLiteral("Korvo"));
+                                       QStringLiteral("korvo"), QStringLiteral("choices"));
 }
 
 QMessageBox* buildBox(const BoxRequest& request) {
