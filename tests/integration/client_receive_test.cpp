@@ -16,6 +16,7 @@
 #include "state/role_threads.h"
 #include "support/temp_dir.h"
 #include "viewer/client_work_area.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/receive_limits.h"
 #include "viewer/receive_loop.h"
 #include "viewer/viewer_state.h"
@@ -34,6 +35,7 @@ protected:
         korvo::clientWaiting = 0;
         korvo::tempFramePath = temp_.file("frame.tmp");
         std::memset(korvo::frameBuffer, 0, 64);
+        korvo::lendFrameBuffer();  // as while the client thread awaits a frame
         listener_ = platform::openServer(0);
         ASSERT_NE(listener_, 0);
         client_ = platform::openConnection("127.0.0.1", platform::serverPort(listener_));
@@ -47,6 +49,7 @@ protected:
     }
     void TearDown() override {
         korvo::clientWaiting = 0;
+        korvo::takeFrameBufferBack();
         platform::releaseConnection(client_);
         platform::releaseServer(listener_);
     }
