@@ -9,7 +9,7 @@
 #include "platform/sync.h"
 #include "platform/ui.h"
 #include "protocol/wire.h"
-#include "settings/settings.h"
+#include "settings/client_settings.h"
 #include "state/main_window_ids.h"
 #include "state/message_box.h"
 #include "state/network.h"
@@ -18,6 +18,7 @@
 #include "texts/texts.h"
 #include "viewer/client_link.h"
 #include "viewer/client_work_area.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/frame_view.h"
 #include "viewer/input_capture.h"
 #include "viewer/receive_loop.h"
@@ -70,13 +71,11 @@ void wipe(Text& text) {
 
 // The copies of the username and the password, and the message built from them, are
 // emptied as soon as the message is out.
-void sendLogin(int connection) {
-    std::string user = settings.clientUser;
-    std::string password = settings.clientPassword;
-    auto login = encodeLogin(user, password);
+void sendLogin(int connection, ClientSettings& target) {
+    auto login = encodeLogin(target.user, target.password);
     sendBytes(connection, login.data(), login.size());
-    wipe(user);
-    wipe(password);
+    wipe(target.user);
+    wipe(target.password);
     wipe(login);
 }
 
@@ -103,7 +102,7 @@ void applyLoginResult(ClientRun& run) {
             run.giveUp = true;
             break;
         case kLoginAcceptedValue:
-            setClientStatus(texts.connectionEstablished + settings.clientIp);
+            setClientStatus(texts.connectionEstablished + run.serverIp);
             break;
         default:
             break;
@@ -137,15 +136,19 @@ void clientThreadEntry() {
 
 int runClient() {
     ClientRun run;
+    // The settings as the run begins: the settings window may change them meanwhile.
+    ClientSettings target = clientSettings();
+    run.serverIp = target.ip;
     freeHeldCopy();
     showingFrame.store(0);
+    takeFrameBufferBack();
 
     if (!initNetwork()) {
         showError(texts.cannotInitializeNetwork);
         return 1;
     }
-    setClientStatus(texts.connecting + settings.clientIp);
-    run.connection = platform::openConnection(settings.clientIp, settings.clientPort);
+    setClientStatus(texts.connecting + target.ip);
+    run.connection = platform::openConnection(target.ip, target.port);
     if (platform::stopRaised()) {
         platform::releaseConnection(run.connection);
         return 1;
@@ -166,7 +169,7 @@ int runClient() {
     while (platform::tryWaitSemaphore(clientSemaphore)) {
     }
     forgetPendingInput();
-    sendLogin(run.connection);
+    sendLogin(run.connection, target);
     if (!startReceiving(run))
         return 0;
     applyLoginResult(run);
