@@ -39,7 +39,8 @@ struct WaitingKey {
 };
 constexpr size_t kMaxWaitingKeys = 64;
 std::deque<WaitingKey> waitingKeys;
-// When the key in the pending input was typed.
+// When the key in the pending input was typed, if it came through storeKey.
+bool placedKeyTimed = false;
 uint64_t placedKeyTypedMs = 0;
 
 bool stale(uint64_t typedMs, uint64_t nowMs) {
@@ -83,6 +84,7 @@ void clearOneShotInput() {
     zeroClientBytes(kMouseChangedOffset, 2);
     zeroClientBytes(kKeyKindOffset, 2);
     zeroClientBytes(kKeyValueOffset, 4);
+    placedKeyTimed = false;
 }
 
 // The caller holds pendingInputLock.
@@ -90,13 +92,14 @@ void placeKey(WaitingKey key) {
     storeClientByte(kKeyValueOffset, key.value);
     storeClientByte(kKeyValueOffset + 1, 0);  // the text's terminator, or the code's high byte
     storeClientByte(kKeyKindOffset, key.kind);
+    placedKeyTimed = true;
     placedKeyTypedMs = key.typedMs;
 }
 
 // Drops the keys that waited too long; then the oldest waiting key takes a free slot. The
 // caller holds pendingInputLock.
 void refreshKeys(uint64_t nowMs) {
-    if (loadClientByte(kKeyKindOffset) != 0 && stale(placedKeyTypedMs, nowMs)) {
+    if (loadClientByte(kKeyKindOffset) != 0 && placedKeyTimed && stale(placedKeyTypedMs, nowMs)) {
         zeroClientBytes(kKeyKindOffset, 1);
         zeroClientBytes(kKeyValueOffset, 2);
     }
