@@ -54,11 +54,12 @@ bool samplePointer() {
 }
 
 // Decodes the frame's bytes into run.candidate, no larger than the view can use, unless
-// they are the bytes of the picture on show. False when they do not decode.
+// they are the bytes of the picture this run has on show. False when they do not decode.
 bool takeFrameBytes(ClientRun& run, const uint8_t* bytes, size_t length, Intake& intake) {
     intake.frame.crc = crc32(bytes, length);
     intake.frame.length = length;
-    if (frameOnShow(intake.frame.crc, length)) {
+    // The run's first frame sizes the window by its header, so it is always decoded.
+    if (run.windowFitted && frameOnShow(intake.frame.crc, length)) {
         intake.frame.unchanged = true;
         return true;
     }
