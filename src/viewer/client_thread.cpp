@@ -69,13 +69,17 @@ void wipe(Text& text) {
         bytes[i] = 0;
 }
 
+void forgetLogin(ClientSettings& target) {
+    wipe(target.user);
+    wipe(target.password);
+}
+
 // The copies of the username and the password, and the message built from them, are
 // emptied as soon as the message is out.
 void sendLogin(int connection, ClientSettings& target) {
     auto login = encodeLogin(target.user, target.password);
     sendBytes(connection, login.data(), login.size());
-    wipe(target.user);
-    wipe(target.password);
+    forgetLogin(target);
     wipe(login);
 }
 
@@ -132,12 +136,9 @@ void clientThreadEntry() {
     runsActive.fetch_sub(1);
 }
 
-}  // namespace
-
-int runClient() {
+// runClient with the settings as the run began.
+int connectAndRun(ClientSettings& target) {
     ClientRun run;
-    // The settings as the run begins: the settings window may change them meanwhile.
-    ClientSettings target = clientSettings();
     run.serverIp = target.ip;
     freeHeldCopy();
     showingFrame.store(0);
@@ -184,6 +185,17 @@ int runClient() {
                 return 0;
         }
     }
+}
+
+}  // namespace
+
+int runClient() {
+    // A copy: the settings window may change the settings while the run goes on. The
+    // login's copies are emptied once it is out, or here when the run never got so far.
+    ClientSettings target = clientSettings();
+    const int result = connectAndRun(target);
+    forgetLogin(target);
+    return result;
 }
 
 platform::ThreadHandle startClientThread() {
