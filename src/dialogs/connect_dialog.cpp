@@ -6,6 +6,7 @@
 #include "dialogs/dialog_ids.h"
 #include "dialogs/dialog_window.h"
 #include "platform/ui.h"
+#include "settings/client_settings.h"
 #include "settings/latin1.h"
 #include "settings/numbers.h"
 #include "settings/password.h"
@@ -86,10 +87,8 @@ void saveAsDefault() {
 }  // namespace
 
 bool validateConnectInput(int dialog) {
-    settings.clientIp = trimmedText(kAddress);
-    settings.clientPort = parseInteger(platform::controlText(kPort));
-    settings.clientUser = trimmedText(kUser);
-    settings.clientPassword = trimmedText(kPassword);
+    setClientSettings({trimmedText(kAddress), parseInteger(platform::controlText(kPort)),
+                       trimmedText(kUser), trimmedText(kPassword)});
 
     std::string errors;
     int counter = 1;

@@ -6,6 +6,7 @@
 #include "dialogs/dialog_window.h"
 #include "dialogs/settings_window_parts.h"
 #include "platform/ui.h"
+#include "settings/client_settings.h"
 #include "settings/latin1.h"
 #include "settings/numbers.h"
 #include "settings/password.h"
@@ -111,10 +112,12 @@ void resetSettingsWindow() {
 }
 
 void saveSettingsWindow() {
-    settings.clientIp = trimmedText(kAddress);
-    settings.clientPort = parseInteger(platform::controlText(kClientPort));
-    if (settings.clientPort < 1)
-        settings.clientPort = kDefaultPort;
+    ClientSettings client = clientSettings();
+    client.ip = trimmedText(kAddress);
+    client.port = parseInteger(platform::controlText(kClientPort));
+    if (client.port < 1)
+        client.port = kDefaultPort;
+    setClientSettings(client);
     const std::string serverPort = trimmedText(kServerPort);
 
     writeSetting(SettingsGroup::Client, "ip", settings.clientIp);

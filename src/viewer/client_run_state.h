@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/image.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
 
@@ -22,6 +23,10 @@ struct ClientRun {
     bool fallbackDone = false;
     bool windowFitted = false;
     uint32_t lastShownCrc = 0;  // of the memory-route frame shown last
+    // The frame decoded in this cycle; its memory serves the next cycle's decode.
+    platform::Image candidate;
+    // The server's address as the run began, for the status texts.
+    std::string serverIp;
 };
 
 }  // namespace korvo

@@ -9,7 +9,7 @@
 #include "platform/sync.h"
 #include "platform/ui.h"
 #include "protocol/wire.h"
-#include "settings/settings.h"
+#include "settings/client_settings.h"
 #include "state/main_window_ids.h"
 #include "state/message_box.h"
 #include "state/network.h"
@@ -18,6 +18,7 @@
 #include "texts/texts.h"
 #include "viewer/client_link.h"
 #include "viewer/client_work_area.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/frame_view.h"
 #include "viewer/input_capture.h"
 #include "viewer/receive_loop.h"
@@ -68,15 +69,17 @@ void wipe(Text& text) {
         bytes[i] = 0;
 }
 
+void forgetLogin(ClientSettings& target) {
+    wipe(target.user);
+    wipe(target.password);
+}
+
 // The copies of the username and the password, and the message built from them, are
 // emptied as soon as the message is out.
-void sendLogin(int connection) {
-    std::string user = settings.clientUser;
-    std::string password = settings.clientPassword;
-    auto login = encodeLogin(user, password);
+void sendLogin(int connection, ClientSettings& target) {
+    auto login = encodeLogin(target.user, target.password);
     sendBytes(connection, login.data(), login.size());
-    wipe(user);
-    wipe(password);
+    forgetLogin(target);
     wipe(login);
 }
 
@@ -103,7 +106,7 @@ void applyLoginResult(ClientRun& run) {
             run.giveUp = true;
             break;
         case kLoginAcceptedValue:
-            setClientStatus(texts.connectionEstablished + settings.clientIp);
+            setClientStatus(texts.connectionEstablished + run.serverIp);
             break;
         default:
             break;
@@ -133,19 +136,20 @@ void clientThreadEntry() {
     runsActive.fetch_sub(1);
 }
 
-}  // namespace
-
-int runClient() {
+// runClient with the settings as the run began.
+int connectAndRun(ClientSettings& target) {
     ClientRun run;
+    run.serverIp = target.ip;
     freeHeldCopy();
     showingFrame.store(0);
+    takeFrameBufferBack();
 
     if (!initNetwork()) {
         showError(texts.cannotInitializeNetwork);
         return 1;
     }
-    setClientStatus(texts.connecting + settings.clientIp);
-    run.connection = platform::openConnection(settings.clientIp, settings.clientPort);
+    setClientStatus(texts.connecting + target.ip);
+    run.connection = platform::openConnection(target.ip, target.port);
     if (platform::stopRaised()) {
         platform::releaseConnection(run.connection);
         return 1;
@@ -166,7 +170,7 @@ int runClient() {
     while (platform::tryWaitSemaphore(clientSemaphore)) {
     }
     forgetPendingInput();
-    sendLogin(run.connection);
+    sendLogin(run.connection, target);
     if (!startReceiving(run))
         return 0;
     applyLoginResult(run);
@@ -181,6 +185,17 @@ int runClient() {
                 return 0;
         }
     }
+}
+
+}  // namespace
+
+int runClient() {
+    // A copy: the settings window may change the settings while the run goes on. The
+    // login's copies are emptied once it is out, or here when the run never got so far.
+    ClientSettings target = clientSettings();
+    const int result = connectAndRun(target);
+    forgetLogin(target);
+    return result;
 }
 
 platform::ThreadHandle startClientThread() {

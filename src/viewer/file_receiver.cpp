@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
@@ -22,13 +23,23 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// How long the next read may wait: the stall limit, or what is left before the deadline.
+int waitMs(uint64_t deadline) {
+    const uint64_t now = platform::monotonicMs();
+    return now >= deadline
+               ? 0
+               : static_cast<int>(std::min<uint64_t>(deadline - now, kReplyStallLimitMs));
+}
+
 // The announced bytes, read as they arrive; each piece goes to the file when there is
 // one. Stops early as receiveFile describes.
 void receiveBody(int connection, uint64_t size, std::FILE* file) {
     std::vector<uint8_t> piece(kPieceSize);
+    const uint64_t deadline = frameDeadlineMs(platform::monotonicMs(), size);
     uint64_t received = 0;
     while (received < size) {
-        if (!platform::waitReadable(connection, kReplyStallLimitMs) || platform::stopRaised())
+        const int wait = waitMs(deadline);
+        if (wait == 0 || !platform::waitReadable(connection, wait) || platform::stopRaised())
             return;
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(size - received, kPieceSize));
         const size_t count = platform::receiveBytes(connection, piece.data(), wanted, 0);

@@ -15,6 +15,7 @@
 #include "viewer/client_counters.h"
 #include "viewer/client_link.h"
 #include "viewer/client_work_area.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/frame_view.h"
 #include "viewer/input_capture.h"
 #include "viewer/viewer_state.h"
@@ -24,10 +25,8 @@ namespace korvo {
 namespace {
 
 struct Intake {
-    platform::Image candidate;
-    bool usable = false;
-    bool fromFile = false;
-    uint32_t crc = 0;
+    ReceivedFrame frame;
+    bool usable = false;  // run.candidate holds the decoded picture, or the frame is unchanged
 };
 
 bool keepAliveEchoArrived() {
@@ -54,9 +53,28 @@ bool samplePointer() {
     return true;
 }
 
-bool takeFileFrame(Intake& intake) {
-    intake.usable = decodeJpegFile(tempFramePath, intake.candidate);
-    intake.fromFile = true;
+// Decodes the frame's bytes into run.candidate, no larger than the view can use, unless
+// they are the bytes of the picture this run has on show. False when they do not decode.
+bool takeFrameBytes(ClientRun& run, const uint8_t* bytes, size_t length, Intake& intake) {
+    intake.frame.crc = crc32(bytes, length);
+    intake.frame.length = length;
+    // The run's first frame sizes the window by its header, so it is always decoded.
+    if (run.windowFitted && frameOnShow(intake.frame.crc, length)) {
+        intake.frame.unchanged = true;
+        return true;
+    }
+    DecodeRequest request{frameCover(run), {}};
+    const bool decoded = decodeJpeg(bytes, length, run.candidate, &request);
+    intake.frame.announced = request.announced;
+    return decoded;
+}
+
+bool takeFileFrame(ClientRun& run, Intake& intake) {
+    platform::FileImage file;
+    if (platform::readFileImage(tempFramePath, file) && !file.bytes.empty())
+        intake.usable = takeFrameBytes(run, reinterpret_cast<const uint8_t*>(file.bytes.data()),
+                                       file.bytes.size(), intake);
+    intake.frame.fromFile = true;
     platform::removeFile(tempFramePath);
     return samplePointer();
 }
@@ -86,49 +104,51 @@ bool awaitChecksum(uint32_t before, bool& answered) {
     return !platform::stopRaised();
 }
 
-bool takeMemoryFrame(const ClientRun& run, Intake& intake) {
+// "crc32" goes out whether or not a frame came, and its answer is waited for alike, so
+// that the server sees the same sequence in every cycle.
+bool takeMemoryFrame(ClientRun& run, Intake& intake) {
     const auto length = static_cast<int32_t>(loadLittleEndian32(frameBuffer));
     if (!samplePointer())
         return false;
-    // Without a frame there is nothing to check, and no answer to wait for.
-    if (length <= 0 || static_cast<size_t>(length) > kFrameDataCapacity)
-        return true;
     const uint32_t before = checksumReplies.load();
     sendText(run.connection, kKeywordCrc32);
     if (!pause(shortTickMs))
         return false;
-    const uint8_t* frame = frameBuffer + kFrameLengthBytes;
-    intake.usable = decodeJpeg(frame, static_cast<size_t>(length), intake.candidate);
-    intake.crc = crc32(frame, static_cast<size_t>(length));
+    if (length > 0 && static_cast<size_t>(length) <= kFrameDataCapacity)
+        intake.usable = takeFrameBytes(run, frameBuffer + kFrameLengthBytes,
+                                       static_cast<size_t>(length), intake);
     bool answered = false;
     if (!awaitChecksum(before, answered))
         return false;
-    if (intake.usable && (!answered || reportedFrameCrc.load() != intake.crc)) {
+    if (intake.usable && (!answered || reportedFrameCrc.load() != intake.frame.crc))
         intake.usable = false;
-        intake.candidate = platform::Image{};
-    }
     return true;
 }
 
 }  // namespace
 
 bool runFrameStep(ClientRun& run) {
+    lendFrameBuffer();
     sendText(run.connection, run.requestKeyword);
-    if (!pause(baseTickMs) || !waitForReply() || !pause(baseTickMs))
+    if (!pause(baseTickMs))
+        return false;
+    const bool waited = waitForReply();
+    takeFrameBufferBack();
+    if (!waited || !pause(baseTickMs))
         return false;
     checkKeepAliveEcho(run);
 
     showingFrame.store(1);
     Intake intake;
-    const bool going =
-        platform::fileExists(tempFramePath) ? takeFileFrame(intake) : takeMemoryFrame(run, intake);
+    const bool going = platform::fileExists(tempFramePath) ? takeFileFrame(run, intake)
+                                                           : takeMemoryFrame(run, intake);
     if (!going)
         return false;
     std::memset(frameBuffer, 0, kFrameBufferClearedBytes);
 
     if (intake.usable) {
         countUsableFrame(run);
-        if (!presentFrame(run, intake.candidate, intake.fromFile, intake.crc))
+        if (!presentFrame(run, intake.frame))
             return false;
         run.failedFrames = 0;
         return true;

@@ -1,6 +1,7 @@
 #include "viewer/frame_view.h"
 
 #include <mutex>
+#include <utility>
 
 #include "platform/threads.h"
 #include "state/main_window_ids.h"
@@ -13,19 +14,39 @@ namespace {
 std::mutex frameMutex;
 platform::Image shownImage;
 platform::Image heldCopy;
+// The frame shownImage was made from.
+uint32_t shownCrc = 0;
+size_t shownLength = 0;
 
 platform::Rect viewGeometry() {
     return platform::controlGeometry(mainControl::kView);
 }
 
 // The window is sized once per run; the view then matches the frame.
-bool fitMainWindow(const platform::Image& frame) {
+bool fitMainWindow(platform::Size frame) {
     platform::Size desktop;
     platform::primaryDisplaySize(desktop);
     const platform::Rect window = platform::windowGeometry(kMainWindowId);
     platform::setWindowGeometry(
         kMainWindowId, fittedWindow(window, viewGeometry(), frame.width, frame.height, desktop));
     return platform::sleepUnlessStopped(shortTickMs);
+}
+
+// The decoded picture becomes shownImage: as it is when it has the view's size (the old
+// shownImage's memory then serves the next decode), else scaled to the view.
+void takeIntoView(platform::Image& candidate, const ReceivedFrame& frame) {
+    const platform::Rect view = viewGeometry();
+    const bool fits = candidate.width == view.width && candidate.height == view.height;
+    platform::Image scaled;
+    if (!fits)
+        scaled = platform::scaleImage(candidate, view.width, view.height);
+    std::lock_guard lock(frameMutex);
+    if (fits)
+        std::swap(shownImage, candidate);
+    else
+        shownImage = std::move(scaled);
+    shownCrc = frame.crc;
+    shownLength = frame.length;
 }
 
 }  // namespace
@@ -46,27 +67,38 @@ platform::Rect fittedWindow(platform::Rect window, platform::Rect view, int fram
             window.height + growHeight};
 }
 
-bool presentFrame(ClientRun& run, const platform::Image& candidate, bool fromFile,
-                  uint32_t frameCrc) {
-    {
-        std::lock_guard lock(frameMutex);
-        shownImage = platform::Image{};
-    }
+platform::Size frameCover(const ClientRun& run) {
     if (!run.windowFitted) {
-        if (!fitMainWindow(candidate))
+        platform::Size desktop;
+        platform::primaryDisplaySize(desktop);
+        return desktop;
+    }
+    const platform::Rect view = viewGeometry();
+    return {view.width, view.height};
+}
+
+bool frameOnShow(uint32_t crc, size_t length) {
+    const platform::Rect view = viewGeometry();
+    std::lock_guard lock(frameMutex);
+    return shownImage.valid() && shownCrc == crc && shownLength == length &&
+           shownImage.width == view.width && shownImage.height == view.height;
+}
+
+bool presentFrame(ClientRun& run, const ReceivedFrame& frame) {
+    if (!run.windowFitted) {
+        if (!fitMainWindow(frame.announced))
             return false;
         run.windowFitted = true;
     }
-    const platform::Rect view = viewGeometry();
-    platform::Image scaled = platform::scaleImage(candidate, view.width, view.height);
+    if (!frame.unchanged)
+        takeIntoView(run.candidate, frame);
     std::lock_guard lock(frameMutex);
-    shownImage = std::move(scaled);
-    if (fromFile) {
+    if (frame.fromFile) {
         platform::showImage(mainControl::kView, &shownImage);
-    } else if (frameCrc != run.lastShownCrc) {
+    } else if (frame.crc != run.lastShownCrc) {
         platform::showImage(mainControl::kView, &shownImage);
         heldCopy = shownImage;
-        run.lastShownCrc = frameCrc;
+        run.lastShownCrc = frame.crc;
     }
     return true;
 }
@@ -90,6 +122,7 @@ void freeHeldCopy() {
 void freeShownImage() {
     std::lock_guard lock(frameMutex);
     shownImage = platform::Image{};
+    shownLength = 0;
 }
 
 void clearView() {

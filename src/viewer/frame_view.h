@@ -20,12 +20,30 @@ namespace korvo {
 platform::Rect fittedWindow(platform::Rect window, platform::Rect view, int frameWidth,
                             int frameHeight, platform::Size desktop);
 
-// Takes a decoded frame into the view: fits the main window to the first frame of the
-// run, makes shownImage the frame scaled with smoothing to the view, and shows it, except
-// a memory-route frame whose CRC equals the one shown last. False when the calling thread
-// was terminated meanwhile.
-bool presentFrame(ClientRun& run, const platform::Image& candidate, bool fromFile,
-                  uint32_t frameCrc);
+// What the client thread knows of a frame it takes in.
+struct ReceivedFrame {
+    bool fromFile = false;
+    bool unchanged = false;  // its bytes are those shownImage was made from: not decoded
+    uint32_t crc = 0;        // of its bytes
+    size_t length = 0;
+    platform::Size announced;  // the full size its header gives
+};
+
+// The size a frame must be decoded to so that it still fills the view: the view's, or,
+// before the first frame of the run has sized the window, the local desktop's, which
+// the view then stays below.
+platform::Size frameCover(const ClientRun& run);
+
+// Whether shownImage was made from a frame with this CRC and length and still has the
+// view's size: such a frame need not be decoded or scaled again.
+bool frameOnShow(uint32_t crc, size_t length);
+
+// Takes the frame into the view (the decoded picture is run.candidate, unless the frame
+// is unchanged): fits the main window to the first frame of the run by the size its
+// header announces, makes shownImage the picture scaled with smoothing to the view (a
+// picture of the view's size as it is), and shows it, except a memory-route frame whose
+// CRC equals the one shown last. False when the calling thread was terminated meanwhile.
+bool presentFrame(ClientRun& run, const ReceivedFrame& frame);
 
 bool heldCopyLive();
 void showHeldCopy();

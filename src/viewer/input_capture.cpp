@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "state/process_state.h"
@@ -28,13 +29,23 @@ std::mutex pendingInputLock;
 
 // An event carries one key. Keys typed faster than the request cycle goes, or while a frame
 // is taken in, wait here in order instead of being lost; each later event takes the next.
-// Bounded, so that typing far ahead of a stalled connection costs keys, never memory.
+// Bounded, so that typing far ahead of a stalled connection costs keys, never memory; and
+// a key older than kKeyLifeMs is dropped, not typed on the server long after the user
+// gave up on it.
 struct WaitingKey {
     uint8_t kind;
     uint8_t value;
+    uint64_t typedMs;
 };
 constexpr size_t kMaxWaitingKeys = 64;
 std::deque<WaitingKey> waitingKeys;
+// When the key in the pending input was typed, if it came through storeKey.
+bool placedKeyTimed = false;
+uint64_t placedKeyTypedMs = 0;
+
+bool stale(uint64_t typedMs, uint64_t nowMs) {
+    return nowMs - typedMs > kKeyLifeMs;
+}
 
 bool clientRunning() {
     return platform::threadRunning(clientThread.load());
@@ -73,6 +84,7 @@ void clearOneShotInput() {
     zeroClientBytes(kMouseChangedOffset, 2);
     zeroClientBytes(kKeyKindOffset, 2);
     zeroClientBytes(kKeyValueOffset, 4);
+    placedKeyTimed = false;
 }
 
 // The caller holds pendingInputLock.
@@ -80,15 +92,33 @@ void placeKey(WaitingKey key) {
     storeClientByte(kKeyValueOffset, key.value);
     storeClientByte(kKeyValueOffset + 1, 0);  // the text's terminator, or the code's high byte
     storeClientByte(kKeyKindOffset, key.kind);
+    placedKeyTimed = true;
+    placedKeyTypedMs = key.typedMs;
+}
+
+// Drops the keys that waited too long; then the oldest waiting key takes a free slot. The
+// caller holds pendingInputLock.
+void refreshKeys(uint64_t nowMs) {
+    if (loadClientByte(kKeyKindOffset) != 0 && placedKeyTimed && stale(placedKeyTypedMs, nowMs)) {
+        zeroClientBytes(kKeyKindOffset, 1);
+        zeroClientBytes(kKeyValueOffset, 2);
+    }
+    while (!waitingKeys.empty() && stale(waitingKeys.front().typedMs, nowMs))
+        waitingKeys.pop_front();
+    if (loadClientByte(kKeyKindOffset) == 0 && !waitingKeys.empty()) {
+        placeKey(waitingKeys.front());
+        waitingKeys.pop_front();
+    }
 }
 
 void storeKey(uint8_t kind, uint8_t value) {
+    const WaitingKey key{kind, value, platform::monotonicMs()};
     std::lock_guard lock(pendingInputLock);
     const bool slotFree = loadClientByte(kKeyKindOffset) == 0 && waitingKeys.empty();
     if (slotFree && showingFrame.load() == 0)
-        placeKey({kind, value});
+        placeKey(key);
     else if (waitingKeys.size() < kMaxWaitingKeys)
-        waitingKeys.push_back({kind, value});
+        waitingKeys.push_back(key);
 }
 
 bool isClickFlag(int flagPosition) {
@@ -173,11 +203,9 @@ int captureShortcutEvent(int eventNumber) {
 
 InputEvent takePendingInput() {
     std::array<uint8_t, kInputAreaSize> pending{};
+    const uint64_t nowMs = platform::monotonicMs();
     std::lock_guard lock(pendingInputLock);
-    if (loadClientByte(kKeyKindOffset) == 0 && !waitingKeys.empty()) {
-        placeKey(waitingKeys.front());
-        waitingKeys.pop_front();
-    }
+    refreshKeys(nowMs);
     loadClientBytes(kPointerOffset, pending.data() + kPointerOffset, 8);
     loadClientBytes(kButtonsOffset, pending.data() + kButtonsOffset, kButtonBytes);
     pending[kKeyKindOffset] = loadClientByte(kKeyKindOffset);

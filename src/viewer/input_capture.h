@@ -10,9 +10,13 @@
 // pointer and takes the event, and neither sees the other's work half done.
 #pragma once
 
+#include <cstdint>
+
 #include "protocol/input_event.h"
 
 namespace korvo {
+
+inline constexpr uint64_t kKeyLifeMs = 2000;
 
 // captureCharacter's kinds: the event number is the character's code (1), 300 + the
 // lower-case letter's code, sent upper case (2), or 500 + a control character's code (3).

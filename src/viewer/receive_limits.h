@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "state/process_state.h"
 
@@ -16,6 +17,17 @@ inline constexpr size_t kLargestFileFrame = kFrameDataCapacity;
 
 // How long a reply that has begun may pause before the receiver gives up on the rest.
 inline constexpr int kReplyStallLimitMs = 3000;
+
+// A frame (a chunk stream or a whole file) must come at least as fast as a slow link
+// brings it: a few seconds, and more for every kilobyte at this rate. A server that
+// trickles its bytes more slowly fails the frame as one that never came.
+inline constexpr int kFrameTimeFloorMs = 4000;
+inline constexpr uint64_t kSlowestFrameBytesPerSecond = 32 * 1024;
+
+// When a frame begun at startMs must be in, with `bytes` of it announced or received.
+constexpr uint64_t frameDeadlineMs(uint64_t startMs, uint64_t bytes) {
+    return startMs + kFrameTimeFloorMs + bytes * 1000 / kSlowestFrameBytesPerSecond;
+}
 
 // Silent polls while the client thread waits before it is released anyway (at the
 // 101st, some two seconds after the wait began).

@@ -14,6 +14,7 @@
 #include "state/role_threads.h"
 #include "viewer/client_work_area.h"
 #include "viewer/file_receiver.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/receive_limits.h"
 #include "viewer/viewer_state.h"
 
@@ -61,14 +62,6 @@ size_t receiveBody(int connection, uint8_t* buffer, size_t count) {
     return platform::receiveBytes(connection, buffer, count, kReplyStallLimitMs);
 }
 
-// The payload of one frame chunk: one read of what has come, after a bounded wait for
-// its first byte. A short chunk may end a frame, so this read is not held open for more.
-size_t receiveChunkPayload(int connection, uint8_t* buffer) {
-    if (!platform::waitReadable(connection, kReplyStallLimitMs))
-        return 0;
-    return platform::receiveBytes(connection, buffer, kChunkPayload, 0);
-}
-
 // A frame is a JPEG stream, which ends with its end-of-image marker (the server may add one
 // zero byte after it); inside the stream the marker cannot occur. So a chunk shorter than
 // 1023 bytes whose frame does not end so is one that TCP delivered in parts, not the last.
@@ -78,10 +71,31 @@ bool endsFrame(const uint8_t* frameEnd, size_t frameLength) {
     return frameLength >= 3 && frameEnd[-3] == 0xFF && frameEnd[-2] == 0xD9 && frameEnd[-1] == 0;
 }
 
-// Completes a chunk that came in parts, each part within the stall limit.
-size_t completeChunk(int connection, uint8_t* chunk, size_t count, size_t frameTotal) {
-    while (count > 0 && count < kChunkPayload && !endsFrame(chunk + count, frameTotal + count) &&
-           platform::waitReadable(connection, kReplyStallLimitMs) && !platform::stopRaised()) {
+// How long a read of the frame in hand may wait now, with `bytes` of it in: the stall
+// limit, or what is left before the frame's deadline; 0 once that has passed.
+int frameWaitMs(const ReceiveState& state, size_t bytes) {
+    const uint64_t deadline = frameDeadlineMs(state.frameStartMs, bytes);
+    const uint64_t now = platform::monotonicMs();
+    if (now >= deadline)
+        return 0;
+    return static_cast<int>(std::min<uint64_t>(deadline - now, kReplyStallLimitMs));
+}
+
+bool waitForFrameBytes(int connection, const ReceiveState& state, size_t bytes) {
+    const int waitMs = frameWaitMs(state, bytes);
+    return waitMs > 0 && platform::waitReadable(connection, waitMs);
+}
+
+// The payload of one frame chunk: a first read of what has come, completed while TCP
+// delivers the chunk in parts, each within the stall limit and the frame's deadline. A
+// short chunk may end a frame, so a read that reached the frame's end is not held open.
+size_t receiveChunkPayload(int connection, uint8_t* chunk, const ReceiveState& state) {
+    if (!waitForFrameBytes(connection, state, state.frameTotal))
+        return 0;
+    size_t count = platform::receiveBytes(connection, chunk, kChunkPayload, 0);
+    while (count > 0 && count < kChunkPayload &&
+           !endsFrame(chunk + count, state.frameTotal + count) && !platform::stopRaised() &&
+           waitForFrameBytes(connection, state, state.frameTotal + count)) {
         const size_t more =
             platform::receiveBytes(connection, chunk + count, kChunkPayload - count, 0);
         if (more == 0)
@@ -91,37 +105,47 @@ size_t completeChunk(int connection, uint8_t* chunk, size_t count, size_t frameT
     return count;
 }
 
-void storeFrameLength(size_t length) {
-    storeLittleEndian32(static_cast<uint32_t>(length), frameBuffer);
+void beginFrame(ReceiveState& state) {
+    state.frameStartMs = platform::monotonicMs();
+    state.frameKept = frameBufferLent();
+    std::memset(state.frameTail, 0, sizeof state.frameTail);
 }
 
-// Appends one chunk to the frame in frameBuffer; true when the frame is complete. A
-// frame that would pass the end of frameBuffer is dropped whole (its length reads 0):
-// what follows of it starts a new frame, which fails its checksum.
+// Ends the frame in hand. A kept frame's length goes before its bytes (0 for one that was
+// dropped) and true tells that the client thread is to be released; a frame nobody
+// awaited ends unseen.
+bool endFrame(ReceiveState& state, size_t length) {
+    uint8_t stored[kFrameLengthBytes];
+    storeLittleEndian32(static_cast<uint32_t>(length), stored);
+    const bool kept = state.frameKept && writeFrameBuffer(0, stored, sizeof stored);
+    state.frameTotal = 0;
+    state.frameKept = false;
+    return kept;
+}
+
+// Takes one chunk of a frame; true when the client thread is to be released. A frame
+// that would pass the end of frameBuffer, or that is slower than its deadline, is dropped
+// whole (its length reads 0): what follows of it is read as new messages.
 bool takeFrameChunk(int connection, ReceiveState& state) {
-    uint8_t* const next = frameBuffer + kFrameLengthBytes + state.frameTotal;
-    const size_t room = kFrameDataCapacity - state.frameTotal;
-    uint8_t spare[kChunkPayload];
-    uint8_t* const into = room >= kChunkPayload ? next : spare;
-    size_t count = receiveChunkPayload(connection, into);
-    if (into == next)
-        count = completeChunk(connection, next, count, state.frameTotal);
+    if (state.frameTotal == 0)
+        beginFrame(state);
+    // The frame's last bytes before this chunk, then the chunk: the end test may look back.
+    uint8_t piece[sizeof state.frameTail + kChunkPayload];
+    std::memcpy(piece, state.frameTail, sizeof state.frameTail);
+    uint8_t* const chunk = piece + sizeof state.frameTail;
+    const size_t count = receiveChunkPayload(connection, chunk, state);
     if (platform::stopRaised())
         return false;
-    if (into == spare) {
-        if (count == kChunkPayload || count > room) {
-            storeFrameLength(0);
-            state.frameTotal = 0;
-            return true;
-        }
-        std::memcpy(next, spare, count);
-    }
+    if (frameWaitMs(state, state.frameTotal + count) == 0 ||
+        state.frameTotal + count > kFrameDataCapacity)
+        return endFrame(state, 0);
+    if (state.frameKept && !writeFrameBuffer(kFrameLengthBytes + state.frameTotal, chunk, count))
+        state.frameKept = false;  // its wait is over: the rest is dropped
     state.frameTotal += count;
+    std::memcpy(state.frameTail, piece + count, sizeof state.frameTail);
     if (count == kChunkPayload)
         return false;
-    storeFrameLength(state.frameTotal);
-    state.frameTotal = 0;
-    return true;
+    return endFrame(state, state.frameTotal);
 }
 
 void takeLoginResult(int connection) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/threads.h"
 
@@ -11,8 +12,11 @@ namespace korvo {
 
 // What one turn of the loop keeps to the next.
 struct ReceiveState {
-    int idlePolls = 0;      // silent polls while the client thread waits
-    size_t frameTotal = 0;  // bytes of the frame being assembled in frameBuffer
+    int idlePolls = 0;          // silent polls while the client thread waits
+    size_t frameTotal = 0;      // bytes of the frame in hand so far
+    bool frameKept = false;     // it goes to frameBuffer: awaited since its first chunk
+    uint64_t frameStartMs = 0;  // when its first chunk came
+    uint8_t frameTail[2] = {};  // its last two bytes so far
 };
 
 enum class ReceiveStep { Idle, Handled };

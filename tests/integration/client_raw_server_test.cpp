@@ -1,9 +1,13 @@
 // The real client thread against a scripted server, for what the real server never
 // does: undecodable and mismatching frames, late answers, silence, no server at all.
+#include <algorithm>
+#include <chrono>
+
 #include "client_fixture.h"
 #include "protocol/crc32.h"
 #include "protocol/wire.h"
 #include "scripted_server.h"
+#include "viewer/receive_limits.h"
 
 namespace testing_support {
 namespace {
@@ -133,6 +137,79 @@ TEST_F(ClientRawServerTest, AClientCommandTerminatesARunStuckInAWaitAndTheNextRu
     EXPECT_TRUE(eventually([] { return view().imageShows >= 2; }));
     EXPECT_EQ(server.frameRequests().back(), "image");
     EXPECT_TRUE(messageBoxes().empty());
+}
+
+// A server that trickles its frame a byte at a time, fast enough for every per-read limit,
+// holds the frame wait no longer than the frame's deadline: the client moves on to its
+// checksum request, and the frames that come at a sound pace are shown.
+TEST_F(ClientRawServerTest, AFrameTrickledByteByByteFailsByItsDeadlineAndTheRunGoesOn) {
+    const std::string frame = testJpeg();
+    int frameRequests = 0;
+    std::chrono::steady_clock::duration heldFor{};
+    ScriptedServer server(answering({
+        [&](ScriptedServer& s, const std::string&) {
+            if (++frameRequests > 1) {
+                s.sendChunks(frame);
+                return;
+            }
+            const std::string chunk = "\x01" + std::string(1023, 'z');
+            const auto began = std::chrono::steady_clock::now();
+            const auto giveUp = began + std::chrono::seconds(12);
+            for (size_t i = 0; i < chunk.size() && s.running() && !s.requestWaiting() &&
+                               std::chrono::steady_clock::now() < giveUp;
+                 ++i) {
+                s.send(chunk.substr(i, 1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            heldFor = std::chrono::steady_clock::now() - began;
+        },
+        [&](ScriptedServer& s) { s.send(checksumReply(frame)); },
+    }));
+    startClient(server.port());
+    ASSERT_TRUE(eventually([] { return view().imageShows > 0; }, 20000));
+    EXPECT_GT(heldFor, std::chrono::milliseconds(korvo::kFrameTimeFloorMs - 200));
+    EXPECT_LT(heldFor, std::chrono::milliseconds(korvo::kFrameTimeFloorMs + 1500));
+    const auto requests = server.requests();
+    const auto firstFrame = std::find(requests.begin(), requests.end(), "image");
+    ASSERT_LT(firstFrame + 1, requests.end());
+    EXPECT_EQ(firstFrame[1], "crc32");
+}
+
+// A server that sends frames nobody asked for while the client thread checks and decodes
+// the one it asked for: they are read and dropped, and every asked-for frame is shown.
+// Run under ThreadSanitizer, this shows that frameBuffer has one writer at a time.
+TEST_F(ClientRawServerTest, FramesNobodyAskedForAreDroppedWhileTheAskedOneIsDecoded) {
+    int seed = 0;
+    std::string frame;
+    const std::string unasked = testJpeg(96, 64, 100);
+    ScriptedServer server(answering({
+        [&](ScriptedServer& s, const std::string&) {
+            frame = testJpeg(96, 64, ++seed);
+            s.sendChunks(frame);
+        },
+        [&](ScriptedServer& s) {
+            s.send(checksumReply(frame));
+            s.sendChunks(unasked);
+        },
+    }));
+    startClient(server.port());
+    EXPECT_TRUE(eventually([] { return view().imageShows >= 4; }, 15000));
+    EXPECT_EQ(server.frameRequests().back(), "image") << "no fallback: every frame was usable";
+}
+
+// A frame request that brings nothing is followed by "crc32" all the same, and its answer
+// is waited for, so that the server sees the same sequence in every cycle.
+TEST_F(ClientRawServerTest, ACycleWithoutAFrameStillAsksForTheChecksum) {
+    ScriptedServer server(answering({
+        [](ScriptedServer&, const std::string&) {},
+        [](ScriptedServer& s) { s.send(std::string("\x04\0\0\0\0", 5)); },
+    }));
+    startClient(server.port());
+    ASSERT_TRUE(eventually([&] { return server.frameRequests().size() >= 2; }, 15000));
+    const auto requests = server.requests();
+    EXPECT_EQ(std::vector<std::string>(requests.begin(), requests.begin() + 8),
+              (std::vector<std::string>{"login", "alive", "event", "image", "crc32", "ready",
+                                        "alive", "event"}));
 }
 
 // Every wait ends by the receive thread's idle release, about two seconds each: this

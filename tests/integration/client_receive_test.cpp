@@ -3,6 +3,7 @@
 // in step.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "state/role_threads.h"
 #include "support/temp_dir.h"
 #include "viewer/client_work_area.h"
+#include "viewer/frame_buffer_owner.h"
 #include "viewer/receive_limits.h"
 #include "viewer/receive_loop.h"
 #include "viewer/viewer_state.h"
@@ -34,6 +36,7 @@ protected:
         korvo::clientWaiting = 0;
         korvo::tempFramePath = temp_.file("frame.tmp");
         std::memset(korvo::frameBuffer, 0, 64);
+        korvo::lendFrameBuffer();  // as while the client thread awaits a frame
         listener_ = platform::openServer(0);
         ASSERT_NE(listener_, 0);
         client_ = platform::openConnection("127.0.0.1", platform::serverPort(listener_));
@@ -47,6 +50,7 @@ protected:
     }
     void TearDown() override {
         korvo::clientWaiting = 0;
+        korvo::takeFrameBufferBack();
         platform::releaseConnection(client_);
         platform::releaseServer(listener_);
     }
@@ -176,6 +180,29 @@ TEST_F(ReceivePathTest, AStalledFileKeepsWhatCameOnceThreeSecondsPassWithoutAByt
     EXPECT_GE(took, std::chrono::milliseconds(korvo::kReplyStallLimitMs - 50));
     EXPECT_LT(took, std::chrono::milliseconds(korvo::kReplyStallLimitMs + 2000));
     EXPECT_EQ(readBytes(korvo::tempFramePath), std::string(10, 'f'));
+    EXPECT_EQ(drainUnits(), 1);
+}
+
+// Each byte comes well within the stall limit, but the whole file far slower than a slow
+// link would bring it: the transfer is given up at its deadline, keeping what came.
+TEST_F(ReceivePathTest, AFileTrickledByteByByteIsGivenUpAtItsDeadline) {
+    serverSends(fileHeader(1000));
+    std::atomic<bool> trickling{true};
+    std::thread trickle([&] {
+        for (int i = 0; i < 100 && trickling; ++i) {
+            platform::sendBytes(server_, "t", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(step(), ReceiveStep::Handled);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    trickling = false;
+    trickle.join();
+    EXPECT_LT(took, std::chrono::milliseconds(korvo::kFrameTimeFloorMs + 500));
+    const std::string kept = readBytes(korvo::tempFramePath);
+    EXPECT_GT(kept.size(), 30u);
+    EXPECT_LT(kept.size(), 60u);
     EXPECT_EQ(drainUnits(), 1);
 }
 

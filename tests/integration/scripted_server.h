@@ -51,6 +51,15 @@ public:
 
     int port() const { return port_; }
 
+    // False once the test is ending: a script that loops stops then.
+    bool running() const { return running_; }
+
+    // Whether the client has sent bytes that the server has not read yet.
+    bool requestWaiting() const {
+        pollfd watched{connection_, POLLIN, 0};
+        return ::poll(&watched, 1, 0) > 0;
+    }
+
     void send(const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "codec/jpeg_decode.h"
 #include "codec/jpeg_encode.h"
+#include "codec/libjpeg_setup.h"
 #include "host_jpeg_support.h"
 #include "support/temp_dir.h"
 
@@ -90,6 +92,78 @@ TEST(JpegDecode, AnAnnouncedSizeBeyondTheLimitIsRefused) {
     platform::Image image;
     EXPECT_FALSE(decodeJpeg(jpeg.data(), jpeg.size(), image));
     EXPECT_TRUE(image.pixels.empty());
+}
+
+// A progressive stream of a flat grey picture, with libjpeg's own scan script or with one
+// scan per AC coefficient (64 scans for one component).
+std::vector<uint8_t> progressiveGrey(int width, int height, bool scanPerCoefficient,
+                                     int components = 1) {
+    jpeg_compress_struct cinfo{};
+    SilentErrors errors{};
+    useSilentErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    setFrameParameters(cinfo, width, height, components, components == 1 ? JCS_GRAYSCALE : JCS_RGB,
+                       50);
+    if (components == 3)
+        for (int c = 0; c < 3; ++c)
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+    jpeg_simple_progression(&cinfo);
+    std::vector<jpeg_scan_info> scans(64);
+    if (scanPerCoefficient) {
+        for (int k = 0; k < 64; ++k)
+            scans[static_cast<size_t>(k)] = {1, {0, 0, 0, 0}, k, k, 0, 0};
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = 64;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * static_cast<size_t>(components), 0x80);
+    JSAMPROW rows[1] = {row.data()};
+    while (cinfo.next_scanline < cinfo.image_height)
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> stream(out, out + size);
+    std::free(out);
+    return stream;
+}
+
+TEST(JpegDecode, AProgressiveStreamWithScansBeyondAFewPerComponentIsRefused) {
+    platform::Image image;
+    const std::vector<uint8_t> sound = progressiveGrey(64, 48, false);
+    EXPECT_TRUE(decodeJpeg(sound.data(), sound.size(), image));
+    const std::vector<uint8_t> endless = progressiveGrey(64, 48, true);
+    EXPECT_FALSE(decodeJpeg(endless.data(), endless.size(), image));
+    EXPECT_TRUE(image.pixels.empty());
+}
+
+// Every coefficient of a progressive picture is held until its last scan: 4000 x 4000 in
+// full colour would take some 96 MB of the decoder's memory.
+TEST(JpegDecode, AProgressiveStreamNeedingMoreThanTheMemoryLimitIsRefused) {
+    const std::vector<uint8_t> huge = progressiveGrey(4000, 4000, false, 3);
+    platform::Image image;
+    EXPECT_FALSE(decodeJpeg(huge.data(), huge.size(), image));
+    EXPECT_TRUE(image.pixels.empty());
+}
+
+// A small view takes a frame decoded at the smallest eighth that still covers it; the
+// header's full size is told all the same.
+TEST(JpegDecode, AFrameIsDecodedNoLargerThanTheViewItCovers) {
+    std::vector<uint8_t> picture = host_testing::desktopLikePicture(800, 600);
+    std::vector<uint8_t> jpeg = encoded(picture, 800, 600);
+    DecodeRequest quarter{{190, 150}, {}};
+    platform::Image image;
+    ASSERT_TRUE(decodeJpeg(jpeg.data(), jpeg.size(), image, &quarter));
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 150);
+    EXPECT_EQ(quarter.announced.width, 800);
+    EXPECT_EQ(quarter.announced.height, 600);
+
+    DecodeRequest justOverHalf{{401, 300}, {}};
+    ASSERT_TRUE(decodeJpeg(jpeg.data(), jpeg.size(), image, &justOverHalf));
+    EXPECT_EQ(image.width, 800) << "half size would not cover 401 columns";
 }
 
 }  // namespace

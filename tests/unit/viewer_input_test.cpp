@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <ostream>
 #include <thread>
@@ -143,6 +144,17 @@ TEST_F(ViewerInput, KeyTypedWhileAFrameIsTakenInWaitsForTheNextEvent) {
     captureShortcutEvent(kKeyA);
     showingFrame = 0;
     EXPECT_EQ(takePendingInput().keyValue[0], 'a');
+}
+
+// A server that stalls leaves keys waiting: those older than the key life are dropped,
+// the one typed last still goes out.
+TEST_F(ViewerInput, KeysThatWaitedPastTheirLifeAreDropped) {
+    captureShortcutEvent(kKeyA);
+    captureShortcutEvent(kLeft);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kKeyLifeMs + 100));
+    captureShortcutEvent(kShiftA);
+    EXPECT_EQ(takePendingInput().keyValue[0], 'A');
+    EXPECT_TRUE(nothingPending());
 }
 
 TEST_F(ViewerInput, ANewRunForgetsWhatAnEarlierOneLeft) {
