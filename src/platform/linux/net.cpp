@@ -82,9 +82,12 @@ int forgetLocked(int handle) {
     return fd;
 }
 
+// The failures after which a connection never carries bytes again: a reset or closed
+// peer, and a path that gave up (retransmissions timed out, host or network unreachable).
 bool isLossError(int error) {
     return error == ECONNRESET || error == ECONNABORTED || error == ENOTCONN ||
-           error == ESHUTDOWN || error == EPIPE;
+           error == ESHUTDOWN || error == EPIPE || error == ETIMEDOUT || error == EHOSTUNREACH ||
+           error == EHOSTDOWN || error == ENETDOWN || error == ENETUNREACH || error == ENETRESET;
 }
 
 using Clock = std::chrono::steady_clock;

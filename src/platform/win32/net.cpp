@@ -81,9 +81,13 @@ SOCKET forgetLocked(int handle) {
     return socket;
 }
 
+// The failures after which a connection never carries bytes again: a reset or closed
+// peer, and a path that gave up (retransmissions timed out, host or network unreachable).
 bool isLossError(int error) {
     return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAENOTCONN ||
-           error == WSAESHUTDOWN || error == WSAENETRESET;
+           error == WSAESHUTDOWN || error == WSAENETRESET || error == WSAETIMEDOUT ||
+           error == WSAEHOSTUNREACH || error == WSAEHOSTDOWN || error == WSAENETDOWN ||
+           error == WSAENETUNREACH;
 }
 
 bool setNonBlocking(SOCKET socket) {
@@ -145,8 +149,11 @@ int openServer(int64_t port) {
     SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
     if (socket == INVALID_SOCKET)
         return 0;
+    // The port is this listener's alone: SO_REUSEADDR would let another socket bind it too
+    // (a taken port would never be reported, connections would be split between the two).
     BOOL on = TRUE;
-    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+    ::setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+                 sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -297,6 +304,20 @@ void shutdownServer(int server) {
     }
 }
 
+namespace {
+
+// Closed with a reset instead of a goodbye: a connection this side closes first would
+// wait in TIME_WAIT for minutes, and while it waits no exclusive listener can bind its
+// port, so a restarted server could not listen again.
+void closeWithoutTimeWait(SOCKET socket) {
+    linger abort{1, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
+                 sizeof abort);
+    ::closesocket(socket);
+}
+
+}  // namespace
+
 void releaseServer(int server) {
     std::vector<SOCKET> sockets;
     {
@@ -314,7 +335,7 @@ void releaseServer(int server) {
         registry.erase(found);
     }
     for (SOCKET socket : sockets)
-        ::closesocket(socket);
+        closeWithoutTimeWait(socket);
 }
 
 int openConnection(const std::string& host, int64_t port) {
