@@ -6,6 +6,7 @@
 #include <jerror.h>
 
 #include "codec/libjpeg_setup.h"
+#include "platform/files.h"
 
 namespace korvo {
 namespace {
@@ -91,7 +92,7 @@ bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image) {
 }
 
 bool decodeJpegFile(const std::string& path, platform::Image& image) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::openFileStream(path, "rb");
     if (file == nullptr) {
         image = platform::Image{};
         return false;

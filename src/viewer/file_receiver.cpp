@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/net.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
@@ -43,7 +44,7 @@ void receiveBody(int connection, uint64_t size, std::FILE* file) {
 }  // namespace
 
 void receiveFile(int connection, const std::string& path) {
-    FileHandle file(std::fopen(path.c_str(), "wb"));
+    FileHandle file(platform::openFileStream(path, "wb"));
     uint8_t header[kFileHeaderLength] = {};
     if (!platform::waitReadable(connection, kReplyStallLimitMs))
         return;
