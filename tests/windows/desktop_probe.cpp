@@ -4,11 +4,16 @@
 //                           most) until the character C has been typed into it
 //   desktop_probe close     asks the main window to close, as its close box does
 //   desktop_probe dismiss   waits for a message box and answers it with OK
+//   desktop_probe run-in-unicode-folder BASE
+//                           runs BASE\Grüße-Ω-テスト\korvo.exe in that folder, with TEMP
+//                           and TMP set to its subfolder "temp" (Wine would replace
+//                           values given from outside), and ends with its exit code
 // Exit code 0 when it happened, 1 when not.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -58,6 +63,36 @@ int typeInto(char wanted) {
     return typed ? 0 : 1;
 }
 
+int runInUnicodeFolder(const char* base) {
+    wchar_t wideBase[MAX_PATH];
+    if (::MultiByteToWideChar(CP_UTF8, 0, base, -1, wideBase, MAX_PATH) == 0)
+        return 1;
+    const std::wstring folder = std::wstring(wideBase) + L"\\Grüße-Ω-テスト";
+    const std::wstring temp = folder + L"\\temp";
+    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    ::SetEnvironmentVariableW(L"TMP", temp.c_str());
+    std::wstring command = L"\"" + folder + L"\\korvo.exe\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // The program ends with this probe, should the test stop it early.
+    HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                          nullptr, folder.c_str(), &startup, &process))
+        return 1;
+    ::AssignProcessToJobObject(job, process.hProcess);
+    ::ResumeThread(process.hThread);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +108,8 @@ int main(int argc, char** argv) {
             return 1;
         return ::PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
+    if (argc >= 3 && std::strcmp(argv[1], "run-in-unicode-folder") == 0)
+        return runInUnicodeFolder(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "type") == 0)
         return typeInto(argv[2][0]);
     return 1;
