@@ -4,6 +4,11 @@
 //                           most) until the character C has been typed into it
 //   desktop_probe close     asks the main window to close, as its close box does
 //   desktop_probe dismiss   waits for a message box and answers it with OK
+//   desktop_probe record-keys
+//                           shows a focused window, says "ready" and records the keys it
+//                           is sent until Return (30 s at most): "key VK EXTENDED" for
+//                           each key pressed (hexadecimal virtual key, 0 or 1), then
+//                           "chars TEXT" with the characters they typed
 //   desktop_probe run-in-unicode-folder BASE
 //                           runs BASE\Grüße-Ω-テスト\korvo.exe in that folder, with TEMP
 //                           and TMP set to its subfolder "temp" (Wine would replace
@@ -63,6 +68,46 @@ int typeInto(char wanted) {
     return typed ? 0 : 1;
 }
 
+std::string recordedKeys;
+std::string recordedChars;
+bool returnPressed = false;
+
+LRESULT CALLBACK recordKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        char line[32];
+        std::snprintf(line, sizeof line, "key %02X %d\n", static_cast<unsigned>(wParam),
+                      (lParam & (1 << 24)) != 0 ? 1 : 0);
+        recordedKeys += line;
+        returnPressed = returnPressed || wParam == VK_RETURN;
+    }
+    if (message == WM_CHAR && wParam >= 0x20 && wParam < 0x7F)
+        recordedChars += static_cast<char>(wParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int recordKeys() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = recordKey;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KeyRecorder";
+    ::RegisterClassW(&windowClass);
+    HWND window =
+        ::CreateWindowExW(WS_EX_TOPMOST, L"KeyRecorder", L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                          300, 300, 300, 80, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr)
+        return 1;
+    ::SetForegroundWindow(window);
+    ::SetFocus(window);
+    pump();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const bool ended = waitFor([] { return returnPressed; });
+    pump();
+    std::printf("%schars %s\n", recordedKeys.c_str(), recordedChars.c_str());
+    ::DestroyWindow(window);
+    return ended ? 0 : 1;
+}
+
 int runInUnicodeFolder(const char* base) {
     wchar_t wideBase[MAX_PATH];
     if (::MultiByteToWideChar(CP_UTF8, 0, base, -1, wideBase, MAX_PATH) == 0)
@@ -108,6 +153,8 @@ int main(int argc, char** argv) {
             return 1;
         return ::PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "record-keys") == 0)
+        return recordKeys();
     if (argc >= 3 && std::strcmp(argv[1], "run-in-unicode-folder") == 0)
         return runInUnicodeFolder(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "type") == 0)

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Keys a client sends to korvo.exe under Wine, with a German keyboard on the test's X
+# display, as a window of another program receives them: the navigation keys flagged
+# as extended keys (Return not), and 'z' and 'y' typed as the German layout types them.
+#
+#   keyboard_test.sh KORVO_EXE DESKTOP_PROBE_EXE      (DISPLAY: the Wine desktop)
+set -euo pipefail
+exe=$1
+probe=$2
+work=$(mktemp -d)
+korvo_pid=""
+cleanup() {
+    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
+    setxkbmap -layout us 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "keyboard test: $*" >&2
+    exit 1
+}
+
+# Wine takes its keyboard from the X display when a program starts.
+setxkbmap -layout de || fail "the German layout could not be set"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cp "$exe" "$work/korvo.exe"
+printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
+    "$port" >"$work/settings.ini"
+(cd "$work" && exec wine korvo.exe) >/dev/null 2>&1 &
+korvo_pid=$!
+wine "$probe" window >/dev/null 2>&1 || fail "the main window did not show"
+
+mkfifo "$work/probe-out"
+wine "$probe" record-keys >"$work/probe-out" 2>/dev/null &
+probe_pid=$!
+exec 3<"$work/probe-out"
+read -r -t 30 ready <&3 || fail "the recording window did not start"
+[ "${ready%$'\r'}" = ready ] || fail "the recording window said '$ready'"
+
+python3 - "$port" <<'PY' || fail "the raw client's exchange failed"
+import socket, struct, sys, time
+
+port = int(sys.argv[1])
+# The server starts right after the window shows.
+for attempt in range(100):
+    try:
+        s = socket.create_connection(("127.0.0.1", port), timeout=20)
+        break
+    except ConnectionRefusedError:
+        time.sleep(0.2)
+else:
+    raise SystemExit("no server on the port")
+s.sendall(b"login" + b"anna".ljust(128) + b"secret".ljust(128))
+reply = b""
+while len(reply) < 2:
+    part = s.recv(2 - len(reply))
+    assert part, "the server closed the connection"
+    reply += part
+assert reply == b"\x02\x09", f"login refused: {reply}"
+def event(kind, value):
+    s.sendall(b"event" + struct.pack("<ff", 0.0, 0.0) + bytes(8) + bytes([0, kind, value, 0]))
+    time.sleep(0.2)
+# Left, Home, Delete as virtual keys; z and y as characters; Return ends the recording.
+for key in (0x25, 0x24, 0x2E):
+    event(2, key)
+for character in b"zy":
+    event(1, character)
+event(2, 0x0D)
+time.sleep(1)
+s.close()
+PY
+
+recorded=$(tr -d '\r' <&3) || true
+exec 3<&-
+wait "$probe_pid" || fail "the recording window saw no Return: $recorded"
+for expected in "key 25 1" "key 24 1" "key 2E 1" "key 0D 0" "chars zy"; do
+    grep -qx "$expected" <<<"$recorded" || fail "'$expected' missing from: $(echo $recorded)"
+done
+
+wine "$probe" close >/dev/null 2>&1 || fail "the main window could not be asked to close"
+wait "$korvo_pid" || true
+korvo_pid=""
+echo "keyboard test: navigation keys extended, Return not, German z and y typed as such"
