@@ -9,12 +9,18 @@
 //                           is sent until Return (30 s at most): "key VK EXTENDED" for
 //                           each key pressed (hexadecimal virtual key, 0 or 1), then
 //                           "chars TEXT" with the characters they typed
+//   desktop_probe tray-restart
+//                           waits for the program's tray icon, takes it out of the tray
+//                           as an Explorer restart loses it, announces a new taskbar
+//                           and waits (30 s at most) until the icon is back
 //   desktop_probe run-in-unicode-folder BASE
 //                           runs BASE\Grüße-Ω-テスト\korvo.exe in that folder, with TEMP
 //                           and TMP set to its subfolder "temp" (Wine would replace
 //                           values given from outside), and ends with its exit code
 // Exit code 0 when it happened, 1 when not.
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -66,6 +72,34 @@ int typeInto(char wanted) {
     });
     ::DestroyWindow(edit);
     return typed ? 0 : 1;
+}
+
+// Whether the tray holds the program's icon: only an icon that is there can be changed.
+bool trayHoldsIcon(HWND owner) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != 0;
+}
+
+int trayRestart() {
+    HWND owner = nullptr;
+    if (!waitFor([&] {
+            owner = ::FindWindowW(L"KorvoMessages", nullptr);
+            return owner != nullptr && trayHoldsIcon(owner);
+        }))
+        return 1;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = 1;
+    if (!::Shell_NotifyIconW(NIM_DELETE, &data) || trayHoldsIcon(owner))
+        return 1;
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
+                          SMTO_ABORTIFHUNG, 5000, &answer);
+    return waitFor([&] { return trayHoldsIcon(owner); }) ? 0 : 1;
 }
 
 std::string recordedKeys;
@@ -153,6 +187,8 @@ int main(int argc, char** argv) {
             return 1;
         return ::PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "tray-restart") == 0)
+        return trayRestart();
     if (argc >= 2 && std::strcmp(argv[1], "record-keys") == 0)
         return recordKeys();
     if (argc >= 3 && std::strcmp(argv[1], "run-in-unicode-folder") == 0)
