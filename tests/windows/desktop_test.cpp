@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/inject.h"
@@ -98,6 +100,40 @@ TEST(CursorTest, ThePointerComesWithTheArrowsPicture) {
         opaque += (p >> 24) == 0xFF ? 1 : 0;
     EXPECT_GT(opaque, 10);  // the arrow's outline and body
     EXPECT_LT(opaque, image.width * image.height / 2);
+}
+
+TEST(CursorTest, ACursorThatInvertsTheScreenComesWithItsInvertingPixels) {
+    // The old masks' inverting pixels in the top four rows, the screen kept elsewhere.
+    std::vector<uint8_t> keep(32 * 32 / 8, 0xFF);
+    std::vector<uint8_t> invert(32 * 32 / 8, 0x00);
+    std::fill(invert.begin(), invert.begin() + 4 * 32 / 8, 0xFF);
+    HCURSOR inverting =
+        ::CreateCursor(::GetModuleHandleA(nullptr), 0, 0, 32, 32, keep.data(), invert.data());
+    ASSERT_NE(inverting, nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcA;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = inverting;
+    windowClass.lpszClassName = "KorvoTestInverting";
+    const ATOM invertingClass = ::RegisterClassA(&windowClass);
+    HWND window =
+        ::CreateWindowExA(WS_EX_TOPMOST, MAKEINTATOM(invertingClass), "", WS_POPUP | WS_VISIBLE, 60,
+                          600, 150, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    platform::setCursorPosition(129, 650);
+    ::mouse_event(MOUSEEVENTF_MOVE, 1, 0, 0, 0);
+    pump(200);
+    platform::CursorImage image;
+    ASSERT_TRUE(platform::currentCursorImage(image));
+    ::DestroyWindow(window);
+    ASSERT_EQ(image.width, 32);
+    ASSERT_EQ(image.inverts.size(), image.argb.size());
+    int inverted = 0;
+    for (size_t i = 0; i < image.argb.size(); ++i) {
+        EXPECT_EQ(image.argb[i], 0u) << i;
+        EXPECT_EQ(image.inverts[i], i < 4 * 32 ? 1 : 0) << i;
+        inverted += image.inverts[i];
+    }
+    EXPECT_EQ(inverted, 4 * 32);
 }
 
 TEST(InjectTest, KeysTypedThroughTheInjectionReachAnEditControl) {

@@ -1,5 +1,6 @@
 // Capture of the primary display through GDI: the screen's device context copied with
-// BitBlt into a 32-bit DIB section, whose rows are the B, G, R, X the encoder takes.
+// BitBlt into a 32-bit DIB section, whose rows are the B, G, R, X the encoder takes. A
+// plain copy: CAPTUREBLT would make the local pointer flicker at every grab.
 #include <windows.h>
 
 #include <cstdint>
@@ -93,8 +94,7 @@ bool captureDisplay(PixelView& view) {
         return false;
     CaptureBuffer& buffer = captureBuffer;
     bool ok = prepare(buffer, screen, size.width, size.height) &&
-              ::BitBlt(buffer.memory, 0, 0, size.width, size.height, screen, 0, 0,
-                       SRCCOPY | CAPTUREBLT) != 0;
+              ::BitBlt(buffer.memory, 0, 0, size.width, size.height, screen, 0, 0, SRCCOPY) != 0;
     ::ReleaseDC(nullptr, screen);
     if (!ok)
         return false;
