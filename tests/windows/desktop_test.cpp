@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/inject.h"
 #include "platform/screen.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace {
 
@@ -100,6 +101,27 @@ TEST(CursorTest, ThePointerComesWithTheArrowsPicture) {
         opaque += (p >> 24) == 0xFF ? 1 : 0;
     EXPECT_GT(opaque, 10);  // the arrow's outline and body
     EXPECT_LT(opaque, image.width * image.height / 2);
+}
+
+TEST(PhysicalPixelsTest, APositionOnAScaledScreenNamesTheSamePhysicalPixel) {
+    // 150 %: the system tells an unaware program 1280x720 for a 1920x1080 screen.
+    const platform::win32::ScreenScale scale{{1280, 720}, {1920, 1080}};
+    const platform::Point corner = platform::win32::toPhysical({1279, 719}, scale);
+    EXPECT_EQ(corner.x, 1919);
+    EXPECT_EQ(corner.y, 1079);
+    const platform::Point middle = platform::win32::toLogical({960, 540}, scale);
+    EXPECT_EQ(middle.x, 640);
+    EXPECT_EQ(middle.y, 360);
+}
+
+// The pointer's side of the one space is seen where the cursor test sets and reads it.
+TEST(PhysicalPixelsTest, TheDisplaySizeIsTheScreensPhysicalSize) {
+    platform::Size size;
+    ASSERT_TRUE(platform::primaryDisplaySize(size));
+    HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(size.width, ::GetDeviceCaps(screen, DESKTOPHORZRES));
+    EXPECT_EQ(size.height, ::GetDeviceCaps(screen, DESKTOPVERTRES));
+    ::ReleaseDC(nullptr, screen);
 }
 
 TEST(CursorTest, ACursorThatInvertsTheScreenComesWithItsInvertingPixels) {

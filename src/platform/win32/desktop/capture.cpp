@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/screen.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace platform {
 namespace {
@@ -76,16 +77,18 @@ bool displayReachable() {
 }
 
 bool primaryDisplaySize(Size& size) {
-    // The primary display's own size: its top-left corner is the origin of the screen.
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    if (width <= 0 || height <= 0)
+    // The primary display's own size in physical pixels: its top-left corner is the
+    // origin of the screen.
+    win32::PhysicalPixels physical;
+    win32::ScreenScale scale;
+    if (!win32::screenScale(scale))
         return false;
-    size = {width, height};
+    size = scale.physical;
     return true;
 }
 
 bool captureDisplay(PixelView& view) {
+    win32::PhysicalPixels physical;
     Size size;
     if (!primaryDisplaySize(size))
         return false;

@@ -5,6 +5,7 @@
 
 #include "platform/screen.h"
 #include "platform/win32/desktop/icon_pixels.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace platform {
 namespace {
@@ -41,14 +42,17 @@ HCURSOR shownCursor() {
 }  // namespace
 
 bool cursorPosition(Point& point) {
+    win32::PhysicalPixels physical;
+    win32::ScreenScale scale;
     POINT position{};
-    if (!::GetCursorPos(&position))
+    if (!win32::screenScale(scale) || !::GetCursorPos(&position))
         return false;
-    point = {position.x, position.y};
+    point = win32::toPhysical({position.x, position.y}, scale);
     return true;
 }
 
 bool currentCursorImage(CursorImage& image) {
+    win32::PhysicalPixels physical;
     POINT position{};
     if (!::GetCursorPos(&position))
         return false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/inject.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace platform {
 namespace {
@@ -52,7 +53,12 @@ HKL foregroundLayout() {
 }  // namespace
 
 void setCursorPosition(int x, int y) {
-    ::SetCursorPos(x, y);
+    win32::PhysicalPixels physical;
+    win32::ScreenScale scale;
+    if (!win32::screenScale(scale))
+        return;
+    const Point target = win32::toLogical({x, y}, scale);
+    ::SetCursorPos(target.x, target.y);
 }
 
 void mouseButton(unsigned flag, int, int) {
