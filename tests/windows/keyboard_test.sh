@@ -7,22 +7,14 @@
 set -euo pipefail
 exe=$1
 probe=$2
-work=$(mktemp -d)
-korvo_pid=""
-cleanup() {
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    setxkbmap -layout us 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "keyboard test: $*" >&2
-    exit 1
-}
+test_name="keyboard test"
+source "$(dirname "$0")/under_wine.sh"
+restore_layout() { setxkbmap -layout us 2>/dev/null || true; }
+more_cleanup=restore_layout
 
 # Wine takes its keyboard from the X display when a program starts.
 setxkbmap -layout de || fail "the German layout could not be set"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 cp "$exe" "$work/korvo.exe"
 printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
     "$port" >"$work/settings.ini"
@@ -37,28 +29,14 @@ exec 3<"$work/probe-out"
 read -r -t 30 ready <&3 || fail "the recording window did not start"
 [ "${ready%$'\r'}" = ready ] || fail "the recording window said '$ready'"
 
-python3 - "$port" <<'PY' || fail "the raw client's exchange failed"
-import socket, struct, sys, time
+PYTHONPATH=$(dirname "$0") python3 - "$port" <<'PY' || fail "the raw client's exchange failed"
+import sys, time
+from raw_client import connect, log_in, send_key
 
-port = int(sys.argv[1])
-# The server starts right after the window shows.
-for attempt in range(100):
-    try:
-        s = socket.create_connection(("127.0.0.1", port), timeout=20)
-        break
-    except ConnectionRefusedError:
-        time.sleep(0.2)
-else:
-    raise SystemExit("no server on the port")
-s.sendall(b"login" + b"anna".ljust(128) + b"secret".ljust(128))
-reply = b""
-while len(reply) < 2:
-    part = s.recv(2 - len(reply))
-    assert part, "the server closed the connection"
-    reply += part
-assert reply == b"\x02\x09", f"login refused: {reply}"
+s = connect(int(sys.argv[1]))
+log_in(s)
 def event(kind, value):
-    s.sendall(b"event" + struct.pack("<ff", 0.0, 0.0) + bytes(8) + bytes([0, kind, value, 0]))
+    send_key(s, kind, value)
     time.sleep(0.2)
 # Left, Home, Delete as virtual keys; z and y as characters; Return ends the recording.
 for key in (0x25, 0x24, 0x2E):

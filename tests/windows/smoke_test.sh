@@ -39,35 +39,13 @@ read -r -t 30 ready <&3 || fail "the edit control did not start"
 [ "${ready%$'\r'}" = ready ] || fail "the edit control said '$ready'"
 
 frame_size=$(
-    python3 - "$port" <<'PY'
-import socket, struct, sys, time
+    PYTHONPATH=$(dirname "$0") python3 - "$port" <<'PY'
+import struct, sys, time
+from raw_client import connect, file_route_frame, log_in, send_key
 
-port = int(sys.argv[1])
-# The server starts right after the window shows.
-for attempt in range(100):
-    try:
-        s = socket.create_connection(("127.0.0.1", port), timeout=20)
-        break
-    except ConnectionRefusedError:
-        time.sleep(0.2)
-else:
-    raise SystemExit("no server on the port")
-
-def read(n):
-    data = b""
-    while len(data) < n:
-        part = s.recv(n - len(data))
-        if not part:
-            raise SystemExit("the server closed the connection")
-        data += part
-    return data
-
-s.sendall(b"login" + b"anna".ljust(128) + b"secret".ljust(128))
-assert read(2) == b"\x02\x09", "login refused"
-s.sendall(b"image")
-header = read(12)
-assert header[:8] == b"QZMGSFLE", header
-frame = read(struct.unpack("<I", header[8:])[0])
+s = connect(int(sys.argv[1]))
+log_in(s)
+frame = file_route_frame(s)
 # The frame's size from its start-of-frame marker.
 assert frame[:2] == b"\xff\xd8", "not a JPEG"
 i = 2
@@ -75,8 +53,7 @@ while not 0xC0 <= frame[i + 1] <= 0xC2:
     i += 2 + struct.unpack(">H", frame[i + 2:i + 4])[0]
 height, width = struct.unpack(">HH", frame[i + 5:i + 9])
 # The key 'k' as a character event: pointer at 0, no buttons.
-body = struct.pack("<ff", 0.0, 0.0) + bytes(8) + bytes([0, 1, ord("k"), 0])
-s.sendall(b"event" + body)
+send_key(s, 1, ord("k"))
 time.sleep(1)
 s.close()
 print(f"{width}x{height}")

@@ -6,17 +6,8 @@
 set -euo pipefail
 exe=$1
 probe=$2
-work=$(mktemp -d)
-korvo_pid=""
-cleanup() {
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "tray test: $*" >&2
-    exit 1
-}
+test_name="tray test"
+source "$(dirname "$0")/under_wine.sh"
 
 cp "$exe" "$work/korvo.exe"
 printf '[misc]\r\nsuppress = 1\r\nsystray = 1\r\n' >"$work/settings.ini"

@@ -10,68 +10,38 @@ exe=$1
 help=$2
 desktop_probe=$3
 dialog_probe=$4
-work=$(mktemp -d)
+test_name="unicode folder test"
+source "$(dirname "$0")/under_wine.sh"
 folder="$work/Grüße-Ω-テスト"
-korvo_pid=""
-cleanup() {
-    # The launcher's end ends korvo.exe too.
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "unicode folder test: $*" >&2
-    exit 1
-}
 probe() { wine "$dialog_probe" "$@" 2>/dev/null; }
 
 mkdir -p "$folder/temp"
 cp "$exe" "$folder/korvo.exe"
 cp "$help" "$folder/help.chm"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
     "$port" >"$folder/settings.ini"
 
+# The launcher's end (the clean-up kills it) ends korvo.exe too.
 wine "$desktop_probe" run-in-unicode-folder "$(winepath -w "$work")" >/dev/null 2>&1 &
 korvo_pid=$!
 wine "$desktop_probe" window >/dev/null 2>&1 || fail "the main window did not show"
 
-python3 - "$port" <<'PY' || fail "the frames did not come by both routes"
-import socket, struct, sys, time
-
-port = int(sys.argv[1])
-for attempt in range(100):
-    try:
-        s = socket.create_connection(("127.0.0.1", port), timeout=20)
-        break
-    except ConnectionRefusedError:
-        time.sleep(0.2)
-else:
-    raise SystemExit("no server on the port of settings.ini")
-
-def read(n):
-    data = b""
-    while len(data) < n:
-        part = s.recv(n - len(data))
-        if not part:
-            raise SystemExit("the server closed the connection")
-        data += part
-    return data
+PYTHONPATH=$(dirname "$0") python3 - "$port" <<'PY' || fail "the frames did not come by both routes"
+import socket, sys
+from raw_client import connect, file_route_frame, log_in, read
 
 def jpeg(frame):
     return frame[:2] == b"\xff\xd8" and frame[-2:] == b"\xff\xd9"
 
-s.sendall(b"login" + b"anna".ljust(128) + b"secret".ljust(128))
-assert read(2) == b"\x02\x09", "login refused"
-s.sendall(b"image")
-header = read(12)
-assert header[:8] == b"QZMGSFLE", header
-assert jpeg(read(struct.unpack("<I", header[8:])[0])), "the file route's frame is no JPEG"
+s = connect(int(sys.argv[1]))
+log_in(s)
+assert jpeg(file_route_frame(s)), "the file route's frame is no JPEG"
 # Chunks of a tag and 1023 bytes; the shorter last one ends the frame.
 s.sendall(b"imag2")
 frame = b""
 while True:
-    assert read(1) == b"\x01", "a chunk without its tag"
+    assert read(s, 1) == b"\x01", "a chunk without its tag"
     part = b""
     s.settimeout(0.5)
     try:
