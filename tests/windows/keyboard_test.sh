@@ -14,13 +14,7 @@ more_cleanup=restore_layout
 
 # Wine takes its keyboard from the X display when a program starts.
 setxkbmap -layout de || fail "the German layout could not be set"
-port=$(free_port)
-cp "$exe" "$work/korvo.exe"
-printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
-    "$port" >"$work/settings.ini"
-(cd "$work" && exec wine korvo.exe) >/dev/null 2>&1 &
-korvo_pid=$!
-wine "$probe" window >/dev/null 2>&1 || fail "the main window did not show"
+start_typing_server "$exe" "$probe"
 
 mkfifo "$work/probe-out"
 wine "$probe" record-keys >"$work/probe-out" 2>/dev/null &

@@ -8,27 +8,10 @@
 set -euo pipefail
 exe=$1
 probe=$2
-work=$(mktemp -d)
-korvo_pid=""
-cleanup() {
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "smoke test: $*" >&2
-    exit 1
-}
+test_name="smoke test"
+source "$(dirname "$0")/under_wine.sh"
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cp "$exe" "$work/korvo.exe"
-# The server starts at once and lets its client type; boxes stay silent.
-printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
-    "$port" >"$work/settings.ini"
-
-(cd "$work" && exec wine korvo.exe) >/dev/null 2>&1 &
-korvo_pid=$!
-wine "$probe" window >/dev/null 2>&1 || fail "the main window did not show"
+start_typing_server "$exe" "$probe"
 
 # An edit control of another Wine program has the focus while the key arrives.
 mkfifo "$work/probe-out"

@@ -17,3 +17,16 @@ fail() {
 free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
+
+# Starts korvo.exe in the work folder as a server on a free port (its number in `port`)
+# that lets its client, anna, type; boxes stay silent. Waits for its main window.
+start_typing_server() {
+    local exe=$1 desktop_probe=$2
+    port=$(free_port)
+    cp "$exe" "$work/korvo.exe"
+    printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
+        "$port" >"$work/settings.ini"
+    (cd "$work" && exec wine korvo.exe) >/dev/null 2>&1 &
+    korvo_pid=$!
+    wine "$desktop_probe" window >/dev/null 2>&1 || fail "the main window did not show"
+}
