@@ -77,6 +77,19 @@ bool serverSockets(int server, std::vector<NativeSocket>& sockets) {
 
 }  // namespace common
 
+int serverPort(int server) {
+    SocketEntry entry;
+    if (!common::lookUp(server, entry) || !entry.listener)
+        return 0;
+    return backend::localPort(entry.socket);
+}
+
+bool peerAddress(int connection, uint32_t& address) {
+    SocketEntry entry;
+    return common::lookUp(connection, entry) && !entry.listener &&
+           backend::peerIPv4(entry.socket, address);
+}
+
 NetEvent pollServer(int server, int servedLast) {
     const int accepted = acceptConnection(server);
     if (accepted != 0)

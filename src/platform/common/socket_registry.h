@@ -39,6 +39,12 @@ bool serverSockets(int server, std::vector<NativeSocket>& sockets);
 // --- the system's part, one definition in each backend --------------------------------
 namespace backend {
 
+// The port the socket is bound to; 0 when it cannot be told.
+int localPort(NativeSocket socket);
+
+// The peer's IPv4 address, most significant byte first; false when there is none.
+bool peerIPv4(NativeSocket socket, uint32_t& address);
+
 enum class PeekResult { Nothing, Data, Lost };
 
 // One look at a connection without waiting and without taking anything.

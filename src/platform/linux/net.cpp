@@ -102,17 +102,6 @@ int openServer(int64_t port) {
     return registerDescriptor(std::move(entry));
 }
 
-int serverPort(int server) {
-    SocketEntry entry;
-    if (!lookUp(server, entry) || !entry.listener)
-        return 0;
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(fdOf(entry), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
-}
-
 int acceptConnection(int server) {
     SocketEntry listener;
     if (!lookUp(server, listener) || !listener.listener)
@@ -198,19 +187,6 @@ bool waitReadable(int connection, int timeoutMs) {
         if (result == 0 || errno != EINTR)
             return false;
     }
-}
-
-bool peerAddress(int connection, uint32_t& address) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return false;
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    if (::getpeername(fdOf(entry), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET)
-        return false;
-    address = ntohl(peer.sin_addr.s_addr);
-    return true;
 }
 
 size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs) {
@@ -307,6 +283,25 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
 }
 
 namespace backend {
+
+int localPort(NativeSocket socket) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&address), &length) !=
+        0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+bool peerIPv4(NativeSocket socket, uint32_t& address) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET)
+        return false;
+    address = ntohl(peer.sin_addr.s_addr);
+    return true;
+}
 
 PeekResult peekConnection(NativeSocket socket) {
     uint8_t peek;

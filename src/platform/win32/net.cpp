@@ -124,17 +124,6 @@ int openServer(int64_t port) {
     return registerSystemSocket(socket, std::move(entry));
 }
 
-int serverPort(int server) {
-    SocketEntry entry;
-    if (!lookUp(server, entry) || !entry.listener)
-        return 0;
-    sockaddr_in address{};
-    int length = sizeof address;
-    if (::getsockname(socketOf(entry), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
-}
-
 int acceptConnection(int server) {
     SocketEntry listener;
     if (!lookUp(server, listener) || !listener.listener)
@@ -254,19 +243,6 @@ bool waitReadable(int connection, int timeoutMs) {
     return waitReady(connection, socketOf(entry), false, timeoutMs) && pendingBytes(connection) > 0;
 }
 
-bool peerAddress(int connection, uint32_t& address) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return false;
-    sockaddr_in peer{};
-    int length = sizeof peer;
-    if (::getpeername(socketOf(entry), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET)
-        return false;
-    address = ntohl(peer.sin_addr.s_addr);
-    return true;
-}
-
 size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs) {
     SocketEntry entry;
     if (count == 0 || !lookUp(connection, entry) || entry.listener)
@@ -344,6 +320,26 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs)
 }
 
 namespace backend {
+
+int localPort(NativeSocket socket) {
+    sockaddr_in address{};
+    int length = sizeof address;
+    if (::getsockname(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&address),
+                      &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+bool peerIPv4(NativeSocket socket, uint32_t& address) {
+    sockaddr_in peer{};
+    int length = sizeof peer;
+    if (::getpeername(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&peer), &length) !=
+            0 ||
+        peer.sin_family != AF_INET)
+        return false;
+    address = ntohl(peer.sin_addr.s_addr);
+    return true;
+}
 
 PeekResult peekConnection(NativeSocket socket) {
     uint8_t peek;
