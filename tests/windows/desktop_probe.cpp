@@ -1,4 +1,4 @@
-// A helper of the smoke test, run under Wine beside korvo.exe:
+// A helper of the tests of the program itself, run under Wine beside korvo.exe:
 //   desktop_probe window    waits (30 s at most) until the program's main window shows
 //   desktop_probe type C    shows a focused edit control, says "ready", and waits (30 s at
 //                           most) until the character C has been typed into it
