@@ -7,6 +7,7 @@
 #include <jerror.h>
 
 #include "codec/libjpeg_setup.h"
+#include "platform/files.h"
 #include "platform/threads.h"
 
 namespace korvo {
@@ -123,7 +124,7 @@ bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image, Decode
 }
 
 bool decodeJpegFile(const std::string& path, platform::Image& image, DecodeRequest* request) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::openFileStream(path, "rb");
     if (file == nullptr) {
         clear(image);
         return false;

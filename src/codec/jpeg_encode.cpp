@@ -6,6 +6,7 @@
 #include <jerror.h>
 
 #include "codec/libjpeg_setup.h"
+#include "platform/files.h"
 
 namespace korvo {
 namespace {
@@ -128,7 +129,7 @@ size_t encodeJpegToMemory(const platform::PixelView& image, int quality, uint8_t
 bool encodeJpegToFile(const platform::PixelView& image, int quality, const std::string& path) {
     if (!encodable(image))
         return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = platform::openFileStream(path, "wb");
     if (file == nullptr)
         return false;
     bool encoded = encodeJpeg(image, quality, file, nullptr);

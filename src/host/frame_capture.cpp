@@ -90,6 +90,7 @@ void paintCursor(const platform::PixelView& frame, const platform::CursorImage& 
         return;
     if (shape.argb.size() / static_cast<size_t>(shape.width) < static_cast<size_t>(shape.height))
         return;
+    const bool inverting = shape.inverts.size() == shape.argb.size();
     // 64-bit bounds, so that a shape far off the frame cannot overflow the arithmetic.
     int64_t left = std::max<int64_t>(0, -static_cast<int64_t>(topLeft.x));
     int64_t top = std::max<int64_t>(0, -static_cast<int64_t>(topLeft.y));
@@ -105,6 +106,11 @@ void paintCursor(const platform::PixelView& frame, const platform::CursorImage& 
             pixel[0] = blendChannel(argb & 0xFF, pixel[0], inverseAlpha);
             pixel[1] = blendChannel((argb >> 8) & 0xFF, pixel[1], inverseAlpha);
             pixel[2] = blendChannel((argb >> 16) & 0xFF, pixel[2], inverseAlpha);
+            if (inverting && shape.inverts[static_cast<size_t>(sy * shape.width + sx)] != 0) {
+                pixel[0] = static_cast<uint8_t>(255 - pixel[0]);
+                pixel[1] = static_cast<uint8_t>(255 - pixel[1]);
+                pixel[2] = static_cast<uint8_t>(255 - pixel[2]);
+            }
         }
     }
 }

@@ -29,8 +29,9 @@ bool cursorShapeAt(platform::Point& point, platform::CursorImage& shape);
 platform::Point cursorHotspot(const platform::CursorImage& shape);
 
 // Blends the shape (premultiplied ARGB) into the frame with its top-left corner at
-// topLeft. Whatever falls outside the frame is cut off; a shape whose pixels do not match
-// its size is not painted.
+// topLeft, then inverts the frame below the shape's inverting pixels. Whatever falls
+// outside the frame is cut off; a shape whose pixels do not match its size is not
+// painted.
 void paintCursor(const platform::PixelView& frame, const platform::CursorImage& shape,
                  platform::Point topLeft);
 

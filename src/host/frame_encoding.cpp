@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "codec/jpeg_encode.h"
+#include "platform/files.h"
 #include "settings/settings.h"
 
 namespace korvo {
@@ -12,7 +13,7 @@ int encodeToFile(const platform::PixelView& image) {
 }
 
 int writeFrameFile(size_t length) {
-    std::FILE* file = std::fopen(tempFramePath.c_str(), "wb");
+    std::FILE* file = platform::openFileStream(tempFramePath, "wb");
     if (file == nullptr)
         return 0;
     bool written = std::fwrite(frameBuffer, 1, length, file) == length;

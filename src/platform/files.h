@@ -1,6 +1,7 @@
 // Whole-file access for small files such as settings.ini.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,10 @@ bool createFile(const std::string& path);
 // would split off, or the directory refuses the temporary file or the rename. A failure
 // there may leave the file part written. False whenever the new text did not land.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
+
+// Opens the file as a C stream with one of fopen's modes; nullptr on failure. Paths are
+// UTF-8 on every system, whatever the system's own code page.
+std::FILE* openFileStream(const std::string& path, const char* mode);
 
 // Deletes a file; true when it is gone afterwards.
 bool removeFile(const std::string& path);

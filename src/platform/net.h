@@ -15,8 +15,10 @@ bool startNetwork();
 
 // --- server side ---------------------------------------------------------------------
 
-// A non-blocking listener on the wildcard address and the port, backlog 100, with
-// address reuse. 0 when the port is out of range or cannot be bound or listened on.
+// A non-blocking listener on the wildcard address and the port, backlog 100. The port is
+// its alone: a port another socket listens on is refused, while one whose connections
+// of an earlier listener are still closing binds at once. 0 when the port is out of
+// range or cannot be bound or listened on.
 int openServer(int64_t port);
 
 // The port a listener is bound to (0 when the handle names none); for tests that let

@@ -28,13 +28,16 @@ struct PixelView {
 };
 
 // The cursor's picture: premultiplied ARGB, one 32-bit value a pixel (alpha in the top
-// byte), row by row; the hotspot as the system reports it.
+// byte), row by row; the hotspot as the system reports it. Some cursors (the text
+// I-beam) invert the screen below some of their pixels: `inverts` then holds one byte a
+// pixel, 1 where the screen shows inverted; empty when no pixel inverts.
 struct CursorImage {
     int width = 0;
     int height = 0;
     int hotspotX = 0;
     int hotspotY = 0;
     std::vector<uint32_t> argb;
+    std::vector<uint8_t> inverts;
 };
 
 // True when the desktop's display could be reached at the first call, so that windows

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/net.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
@@ -54,7 +55,7 @@ void receiveBody(int connection, uint64_t size, std::FILE* file) {
 }  // namespace
 
 void receiveFile(int connection, const std::string& path) {
-    FileHandle file(std::fopen(path.c_str(), "wb"));
+    FileHandle file(platform::openFileStream(path, "wb"));
     uint8_t header[kFileHeaderLength] = {};
     if (!platform::waitReadable(connection, kReplyStallLimitMs))
         return;

@@ -270,5 +270,17 @@ TEST(PaintCursor, BlendsPremultipliedAlphaAndClampsBadPixels) {
     EXPECT_EQ(frame[8], 10);  // outside the shape
 }
 
+TEST(PaintCursor, InvertsTheFrameBelowAnInvertingPixel) {
+    std::vector<uint8_t> frame = {200, 100, 50, 0, 200, 100, 50, 0};
+    platform::PixelView view{frame.data(), 2, 1, 8};
+    platform::CursorImage shape;
+    shape.width = 2;
+    shape.height = 1;
+    shape.argb = {0, 0};
+    shape.inverts = {1, 0};
+    paintCursor(view, shape, {0, 0});
+    EXPECT_EQ(frame, (std::vector<uint8_t>{55, 155, 205, 0, 200, 100, 50, 0}));
+}
+
 }  // namespace
 }  // namespace korvo

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/inject.h"
 #include "platform/screen.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace {
 
@@ -98,6 +101,61 @@ TEST(CursorTest, ThePointerComesWithTheArrowsPicture) {
         opaque += (p >> 24) == 0xFF ? 1 : 0;
     EXPECT_GT(opaque, 10);  // the arrow's outline and body
     EXPECT_LT(opaque, image.width * image.height / 2);
+}
+
+TEST(PhysicalPixelsTest, APositionOnAScaledScreenNamesTheSamePhysicalPixel) {
+    // 150 %: the system tells an unaware program 1280x720 for a 1920x1080 screen.
+    const platform::win32::ScreenScale scale{{1280, 720}, {1920, 1080}};
+    const platform::Point corner = platform::win32::toPhysical({1279, 719}, scale);
+    EXPECT_EQ(corner.x, 1919);
+    EXPECT_EQ(corner.y, 1079);
+    const platform::Point middle = platform::win32::toLogical({960, 540}, scale);
+    EXPECT_EQ(middle.x, 640);
+    EXPECT_EQ(middle.y, 360);
+}
+
+// The pointer's side of the one space is seen where the cursor test sets and reads it.
+TEST(PhysicalPixelsTest, TheDisplaySizeIsTheScreensPhysicalSize) {
+    platform::Size size;
+    ASSERT_TRUE(platform::primaryDisplaySize(size));
+    HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(size.width, ::GetDeviceCaps(screen, DESKTOPHORZRES));
+    EXPECT_EQ(size.height, ::GetDeviceCaps(screen, DESKTOPVERTRES));
+    ::ReleaseDC(nullptr, screen);
+}
+
+TEST(CursorTest, ACursorThatInvertsTheScreenComesWithItsInvertingPixels) {
+    // The old masks' inverting pixels in the top four rows, the screen kept elsewhere.
+    std::vector<uint8_t> keep(32 * 32 / 8, 0xFF);
+    std::vector<uint8_t> invert(32 * 32 / 8, 0x00);
+    std::fill(invert.begin(), invert.begin() + 4 * 32 / 8, 0xFF);
+    HCURSOR inverting =
+        ::CreateCursor(::GetModuleHandleA(nullptr), 0, 0, 32, 32, keep.data(), invert.data());
+    ASSERT_NE(inverting, nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcA;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = inverting;
+    windowClass.lpszClassName = "KorvoTestInverting";
+    const ATOM invertingClass = ::RegisterClassA(&windowClass);
+    HWND window =
+        ::CreateWindowExA(WS_EX_TOPMOST, MAKEINTATOM(invertingClass), "", WS_POPUP | WS_VISIBLE, 60,
+                          600, 150, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    platform::setCursorPosition(129, 650);
+    ::mouse_event(MOUSEEVENTF_MOVE, 1, 0, 0, 0);
+    pump(200);
+    platform::CursorImage image;
+    ASSERT_TRUE(platform::currentCursorImage(image));
+    ::DestroyWindow(window);
+    ASSERT_EQ(image.width, 32);
+    ASSERT_EQ(image.inverts.size(), image.argb.size());
+    int inverted = 0;
+    for (size_t i = 0; i < image.argb.size(); ++i) {
+        EXPECT_EQ(image.argb[i], 0u) << i;
+        EXPECT_EQ(image.inverts[i], i < 4 * 32 ? 1 : 0) << i;
+        inverted += image.inverts[i];
+    }
+    EXPECT_EQ(inverted, 4 * 32);
 }
 
 TEST(InjectTest, KeysTypedThroughTheInjectionReachAnEditControl) {

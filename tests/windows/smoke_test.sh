@@ -8,27 +8,10 @@
 set -euo pipefail
 exe=$1
 probe=$2
-work=$(mktemp -d)
-korvo_pid=""
-cleanup() {
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "smoke test: $*" >&2
-    exit 1
-}
+test_name="smoke test"
+source "$(dirname "$0")/under_wine.sh"
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cp "$exe" "$work/korvo.exe"
-# The server starts at once and lets its client type; boxes stay silent.
-printf '[server]\r\nuser = anna\r\npass = c2VjcmV0\r\nport = %s\r\nkeyboard = 1\r\nmouse = 0\r\n[misc]\r\nstart = server\r\nsuppress = 1\r\n' \
-    "$port" >"$work/settings.ini"
-
-(cd "$work" && exec wine korvo.exe) >/dev/null 2>&1 &
-korvo_pid=$!
-wine "$probe" window >/dev/null 2>&1 || fail "the main window did not show"
+start_typing_server "$exe" "$probe"
 
 # An edit control of another Wine program has the focus while the key arrives.
 mkfifo "$work/probe-out"
@@ -39,35 +22,13 @@ read -r -t 30 ready <&3 || fail "the edit control did not start"
 [ "${ready%$'\r'}" = ready ] || fail "the edit control said '$ready'"
 
 frame_size=$(
-    python3 - "$port" <<'PY'
-import socket, struct, sys, time
+    PYTHONPATH=$(dirname "$0") python3 - "$port" <<'PY'
+import struct, sys, time
+from raw_client import connect, file_route_frame, log_in, send_key
 
-port = int(sys.argv[1])
-# The server starts right after the window shows.
-for attempt in range(100):
-    try:
-        s = socket.create_connection(("127.0.0.1", port), timeout=20)
-        break
-    except ConnectionRefusedError:
-        time.sleep(0.2)
-else:
-    raise SystemExit("no server on the port")
-
-def read(n):
-    data = b""
-    while len(data) < n:
-        part = s.recv(n - len(data))
-        if not part:
-            raise SystemExit("the server closed the connection")
-        data += part
-    return data
-
-s.sendall(b"login" + b"anna".ljust(128) + b"secret".ljust(128))
-assert read(2) == b"\x02\x09", "login refused"
-s.sendall(b"image")
-header = read(12)
-assert header[:8] == b"QZMGSFLE", header
-frame = read(struct.unpack("<I", header[8:])[0])
+s = connect(int(sys.argv[1]))
+log_in(s)
+frame = file_route_frame(s)
 # The frame's size from its start-of-frame marker.
 assert frame[:2] == b"\xff\xd8", "not a JPEG"
 i = 2
@@ -75,8 +36,7 @@ while not 0xC0 <= frame[i + 1] <= 0xC2:
     i += 2 + struct.unpack(">H", frame[i + 2:i + 4])[0]
 height, width = struct.unpack(">HH", frame[i + 5:i + 9])
 # The key 'k' as a character event: pointer at 0, no buttons.
-body = struct.pack("<ff", 0.0, 0.0) + bytes(8) + bytes([0, 1, ord("k"), 0])
-s.sendall(b"event" + body)
+send_key(s, 1, ord("k"))
 time.sleep(1)
 s.close()
 print(f"{width}x{height}")

@@ -155,4 +155,8 @@ bool removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+std::FILE* openFileStream(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace platform

@@ -1,6 +1,6 @@
-// POSIX sockets behind platform/net.h. Handles map to descriptors through one
-// registry, so a handle whose socket was closed never names a newer socket that got
-// the same descriptor number.
+// POSIX sockets behind platform/net.h: the system's part. The handle registry
+// (platform/common) keeps a handle whose socket was closed from naming a newer socket
+// that got the same descriptor number.
 #include "platform/net.h"
 
 #include <arpa/inet.h>
@@ -17,75 +17,34 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <map>
-#include <mutex>
 #include <vector>
+
+#include "platform/common/socket_registry.h"
 
 namespace platform {
 namespace {
 
-struct SocketEntry {
-    int fd = -1;
-    int server = 0;             // the listener a connection was accepted through; 0 for others
-    bool listener = false;      // a listening server
-    bool blocking = false;      // reads wait for their first byte
-    std::vector<int> accepted;  // for a listener: its connections in accept order
-};
+using common::lookUp;
 
-std::mutex registryMutex;
-std::map<int, SocketEntry> registry;
-int nextHandle = 1;
+int fdOf(const SocketEntry& entry) {
+    return static_cast<int>(entry.socket);
+}
 
-int registerSocket(SocketEntry entry) {
-    std::lock_guard lock(registryMutex);
-    if (nextHandle == INT_MAX) {
-        ::close(entry.fd);
-        return 0;
-    }
-    int handle = nextHandle++;
-    if (entry.server != 0) {
-        auto owner = registry.find(entry.server);
-        if (owner == registry.end()) {
-            // The server went away while this connection was being accepted.
-            ::close(entry.fd);
-            return 0;
-        }
-        owner->second.accepted.push_back(handle);
-    }
-    registry.emplace(handle, std::move(entry));
+// Registers the descriptor; closes it when no handle can be had.
+int registerDescriptor(SocketEntry entry) {
+    const int fd = fdOf(entry);
+    const int handle = common::registerSocket(std::move(entry));
+    if (handle == 0)
+        ::close(fd);
     return handle;
 }
 
-bool lookUp(int handle, SocketEntry& copy) {
-    std::lock_guard lock(registryMutex);
-    auto found = registry.find(handle);
-    if (found == registry.end())
-        return false;
-    copy = found->second;
-    return true;
-}
-
-// Removes a connection from the registry and from its server's list; the caller holds
-// the lock. Returns the descriptor to close, or -1.
-int forgetLocked(int handle) {
-    auto found = registry.find(handle);
-    if (found == registry.end())
-        return -1;
-    int fd = found->second.fd;
-    if (found->second.server != 0) {
-        auto owner = registry.find(found->second.server);
-        if (owner != registry.end()) {
-            auto& list = owner->second.accepted;
-            std::erase(list, handle);
-        }
-    }
-    registry.erase(found);
-    return fd;
-}
-
+// The failures after which a connection never carries bytes again: a reset or closed
+// peer, and a path that gave up (retransmissions timed out, host or network unreachable).
 bool isLossError(int error) {
     return error == ECONNRESET || error == ECONNABORTED || error == ENOTCONN ||
-           error == ESHUTDOWN || error == EPIPE;
+           error == ESHUTDOWN || error == EPIPE || error == ETIMEDOUT || error == EHOSTUNREACH ||
+           error == EHOSTDOWN || error == ENETDOWN || error == ENETUNREACH || error == ENETRESET;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -139,27 +98,9 @@ int openServer(int64_t port) {
         return 0;
     }
     SocketEntry entry;
-    entry.fd = fd;
+    entry.socket = fd;
     entry.listener = true;
-    return registerSocket(std::move(entry));
-}
-
-int serverPort(int server) {
-    SocketEntry entry;
-    if (!lookUp(server, entry) || !entry.listener)
-        return 0;
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(entry.fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
-}
-
-NetEvent pollServer(int server, int servedLast) {
-    int accepted = acceptConnection(server);
-    if (accepted != 0)
-        return {NetEventKind::Connect, accepted};
-    return pollConnections(server, servedLast);
+    return registerDescriptor(std::move(entry));
 }
 
 int acceptConnection(int server) {
@@ -167,9 +108,9 @@ int acceptConnection(int server) {
     if (!lookUp(server, listener) || !listener.listener)
         return 0;
     // accept4 builds a socket before it finds the queue empty: a look first costs far less.
-    if (!waitReady(listener.fd, POLLIN, 0))
+    if (!waitReady(fdOf(listener), POLLIN, 0))
         return 0;
-    int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    int fd = ::accept4(fdOf(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0)
         return 0;
     // Replies are small sends that the client waits for (a tag, a result byte, the last
@@ -177,53 +118,18 @@ int acceptConnection(int server) {
     int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     SocketEntry entry;
-    entry.fd = fd;
+    entry.socket = fd;
     entry.server = server;
-    return registerSocket(std::move(entry));
-}
-
-NetEvent pollConnections(int server, int servedLast) {
-    SocketEntry listener;
-    if (!lookUp(server, listener) || !listener.listener)
-        return {};
-    const std::vector<int>& order = listener.accepted;
-    size_t start = 0;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (order[i] == servedLast) {
-            start = i + 1;
-            break;
-        }
-    for (size_t step = 0; step < order.size(); ++step) {
-        int handle = order[(start + step) % order.size()];
-        SocketEntry connection;
-        if (!lookUp(handle, connection))
-            continue;
-        uint8_t peek;
-        ssize_t count = receiveOnce(connection.fd, &peek, 1, MSG_PEEK | MSG_DONTWAIT);
-        if (count > 0)
-            return {NetEventKind::Data, handle};
-        if (count == 0 || isLossError(errno)) {
-            releaseConnection(handle);
-            return {NetEventKind::Lost, handle};
-        }
-    }
-    return {};
+    return registerDescriptor(std::move(entry));
 }
 
 bool waitForActivity(int server, int timeoutMs) {
+    std::vector<NativeSocket> sockets;
+    if (!common::serverSockets(server, sockets))
+        return true;
     std::vector<pollfd> watched;
-    {
-        std::lock_guard lock(registryMutex);
-        auto found = registry.find(server);
-        if (found == registry.end() || !found->second.listener)
-            return true;
-        watched.push_back({found->second.fd, POLLIN, 0});
-        for (int handle : found->second.accepted) {
-            auto connection = registry.find(handle);
-            if (connection != registry.end())
-                watched.push_back({connection->second.fd, POLLIN, 0});
-        }
-    }
+    for (NativeSocket socket : sockets)
+        watched.push_back({static_cast<int>(socket), POLLIN, 0});
     for (;;) {
         int result = ::poll(watched.data(), watched.size(), timeoutMs);
         if (result >= 0)
@@ -231,39 +137,6 @@ bool waitForActivity(int server, int timeoutMs) {
         if (errno != EINTR)
             return true;
     }
-}
-
-void shutdownServer(int server) {
-    std::lock_guard lock(registryMutex);
-    auto found = registry.find(server);
-    if (found == registry.end() || !found->second.listener)
-        return;
-    ::shutdown(found->second.fd, SHUT_RDWR);
-    for (int handle : found->second.accepted) {
-        auto connection = registry.find(handle);
-        if (connection != registry.end())
-            ::shutdown(connection->second.fd, SHUT_RDWR);
-    }
-}
-
-void releaseServer(int server) {
-    std::vector<int> descriptors;
-    {
-        std::lock_guard lock(registryMutex);
-        auto found = registry.find(server);
-        if (found == registry.end() || !found->second.listener)
-            return;
-        std::vector<int> accepted = found->second.accepted;
-        for (int handle : accepted) {
-            int fd = forgetLocked(handle);
-            if (fd >= 0)
-                descriptors.push_back(fd);
-        }
-        descriptors.push_back(found->second.fd);
-        registry.erase(found);
-    }
-    for (int fd : descriptors)
-        ::close(fd);
 }
 
 int openConnection(const std::string& host, int64_t port) {
@@ -297,37 +170,16 @@ int openConnection(const std::string& host, int64_t port) {
     int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     SocketEntry entry;
-    entry.fd = fd;
+    entry.socket = fd;
     entry.blocking = true;
-    return registerSocket(std::move(entry));
-}
-
-bool releaseConnection(int connection) {
-    int fd;
-    {
-        std::lock_guard lock(registryMutex);
-        auto found = registry.find(connection);
-        if (found == registry.end() || found->second.listener)
-            return false;
-        fd = forgetLocked(connection);
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return fd >= 0;
-}
-
-void shutdownConnection(int connection) {
-    std::lock_guard lock(registryMutex);
-    auto found = registry.find(connection);
-    if (found != registry.end() && !found->second.listener)
-        ::shutdown(found->second.fd, SHUT_RDWR);
+    return registerDescriptor(std::move(entry));
 }
 
 bool waitReadable(int connection, int timeoutMs) {
     SocketEntry entry;
     if (!lookUp(connection, entry) || entry.listener)
         return false;
-    pollfd watched{entry.fd, POLLIN, 0};
+    pollfd watched{fdOf(entry), POLLIN, 0};
     auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
         int result = ::poll(&watched, 1, millisecondsLeft(deadline));
@@ -338,38 +190,20 @@ bool waitReadable(int connection, int timeoutMs) {
     }
 }
 
-bool isConnectionOpen(int connection) {
-    SocketEntry entry;
-    return lookUp(connection, entry) && !entry.listener;
-}
-
-bool peerAddress(int connection, uint32_t& address) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return false;
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    if (::getpeername(entry.fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET)
-        return false;
-    address = ntohl(peer.sin_addr.s_addr);
-    return true;
-}
-
 size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeWithinMs) {
     SocketEntry entry;
     if (count == 0 || !lookUp(connection, entry) || entry.listener)
         return 0;
     size_t got = 0;
     if (entry.blocking) {
-        ssize_t first = receiveOnce(entry.fd, buffer, count, 0);
+        ssize_t first = receiveOnce(fdOf(entry), buffer, count, 0);
         if (first <= 0)
             return 0;
         got = static_cast<size_t>(first);
     }
     auto deadline = Clock::now() + std::chrono::milliseconds(completeWithinMs);
     while (got < count) {
-        ssize_t result = receiveOnce(entry.fd, buffer + got, count - got, MSG_DONTWAIT);
+        ssize_t result = receiveOnce(fdOf(entry), buffer + got, count - got, MSG_DONTWAIT);
         if (result > 0) {
             got += static_cast<size_t>(result);
             continue;
@@ -377,7 +211,7 @@ size_t receiveBytes(int connection, uint8_t* buffer, size_t count, int completeW
         if (result == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             break;
         int left = millisecondsLeft(deadline);
-        if (left <= 0 || !waitReady(entry.fd, POLLIN, left))
+        if (left <= 0 || !waitReady(fdOf(entry), POLLIN, left))
             break;
     }
     return got;
@@ -387,7 +221,7 @@ size_t peekBytes(int connection, uint8_t* buffer, size_t count) {
     SocketEntry entry;
     if (!lookUp(connection, entry) || entry.listener || count == 0)
         return 0;
-    ssize_t result = receiveOnce(entry.fd, buffer, count, MSG_PEEK | MSG_DONTWAIT);
+    ssize_t result = receiveOnce(fdOf(entry), buffer, count, MSG_PEEK | MSG_DONTWAIT);
     return result > 0 ? static_cast<size_t>(result) : 0;
 }
 
@@ -396,7 +230,7 @@ size_t pendingBytes(int connection) {
     if (!lookUp(connection, entry) || entry.listener)
         return 0;
     int pending = 0;
-    if (::ioctl(entry.fd, FIONREAD, &pending) != 0 || pending < 0)
+    if (::ioctl(fdOf(entry), FIONREAD, &pending) != 0 || pending < 0)
         return 0;
     return static_cast<size_t>(pending);
 }
@@ -408,7 +242,8 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs)
     const auto* bytes = static_cast<const uint8_t*>(data);
     size_t sent = 0;
     while (sent < count) {
-        ssize_t result = ::send(entry.fd, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t result =
+            ::send(fdOf(entry), bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (result > 0) {
             sent += static_cast<size_t>(result);
             continue;
@@ -416,7 +251,7 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs)
         if (result < 0 && errno == EINTR)
             continue;
         if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            waitReady(entry.fd, POLLOUT, stallLimitMs))
+            waitReady(fdOf(entry), POLLOUT, stallLimitMs))
             continue;
         return false;
     }
@@ -431,7 +266,8 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
     const auto* bytes = static_cast<const uint8_t*>(data);
     size_t sent = 0;
     while (sent < count) {
-        ssize_t result = ::send(entry.fd, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t result =
+            ::send(fdOf(entry), bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (result > 0) {
             sent += static_cast<size_t>(result);
             continue;
@@ -440,7 +276,7 @@ bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs
             continue;
         int left = millisecondsLeft(deadline);
         if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && left > 0 &&
-            waitReady(entry.fd, POLLOUT, left))
+            waitReady(fdOf(entry), POLLOUT, left))
             continue;
         return false;
     }
@@ -454,7 +290,7 @@ int64_t sendSome(int connection, const void* data, size_t count) {
     if (count == 0)
         return 0;
     for (;;) {
-        ssize_t result = ::send(entry.fd, data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t result = ::send(fdOf(entry), data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (result >= 0)
             return result;
         if (errno == EINTR)
@@ -468,9 +304,53 @@ size_t unacknowledgedBytes(int connection) {
     if (!lookUp(connection, entry) || entry.listener)
         return 0;
     int queued = 0;
-    if (::ioctl(entry.fd, SIOCOUTQ, &queued) != 0 || queued < 0)
+    if (::ioctl(fdOf(entry), SIOCOUTQ, &queued) != 0 || queued < 0)
         return 0;
     return static_cast<size_t>(queued);
 }
+
+namespace backend {
+
+int localPort(NativeSocket socket) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&address), &length) !=
+        0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+bool peerIPv4(NativeSocket socket, uint32_t& address) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET)
+        return false;
+    address = ntohl(peer.sin_addr.s_addr);
+    return true;
+}
+
+PeekResult peekConnection(NativeSocket socket) {
+    uint8_t peek;
+    const ssize_t count = receiveOnce(static_cast<int>(socket), &peek, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (count > 0)
+        return PeekResult::Data;
+    return count == 0 || isLossError(errno) ? PeekResult::Lost : PeekResult::Nothing;
+}
+
+void shutDownSocket(NativeSocket socket) {
+    ::shutdown(static_cast<int>(socket), SHUT_RDWR);
+}
+
+void closeConnectionSocket(NativeSocket socket) {
+    ::close(static_cast<int>(socket));
+}
+
+void closeServerSockets(const std::vector<NativeSocket>& sockets) {
+    for (NativeSocket socket : sockets)
+        ::close(static_cast<int>(socket));
+}
+
+}  // namespace backend
 
 }  // namespace platform

@@ -6,9 +6,8 @@
 #include <cerrno>
 #include <climits>
 
-#include "platform/clock.h"
+#include "platform/common/thread_records.h"
 #include "platform/sync.h"
-#include "platform/threads.h"
 
 // ThreadSanitizer does not see sem_clockwait, so it would miss that a unit taken there
 // orders what the poster wrote before it: the order is told to it directly.
@@ -33,7 +32,7 @@ namespace {
 
 std::atomic<SemaphoreRecord*> allSemaphores{nullptr};
 
-// Waits are sliced so that a terminated thread stops waiting within one slice.
+// Waits are sliced so that a stopped thread stops waiting within one slice.
 constexpr int kWaitSliceMs = 5;
 
 bool waitSlice(Semaphore semaphore, int ms) {
@@ -73,41 +72,19 @@ bool postSemaphore(Semaphore semaphore) {
     return ::sem_post(&semaphore->semaphore) == 0;
 }
 
-bool tryWaitSemaphore(Semaphore semaphore) {
-    if (semaphore == nullptr)
-        return false;
-    while (::sem_trywait(&semaphore->semaphore) != 0) {
-        if (errno != EINTR)
-            return false;
-    }
-    return true;
-}
+namespace backend {
 
-bool waitSemaphore(Semaphore semaphore) {
-    if (semaphore == nullptr)
-        return false;
-    while (!stopRaised()) {
-        if (waitSlice(semaphore, kWaitSliceMs))
-            return true;
-    }
-    return false;
-}
-
-bool timedWaitSemaphore(Semaphore semaphore, int ms) {
-    if (semaphore == nullptr)
-        return false;
-    if (tryWaitSemaphore(semaphore))
+bool takeUnitWithin(Semaphore semaphore, int ms, ThreadRecord*) {
+    if (ms <= 0) {
+        while (::sem_trywait(&semaphore->semaphore) != 0) {
+            if (errno != EINTR)
+                return false;
+        }
         return true;
-    const uint64_t end = monotonicMs() + static_cast<uint64_t>(std::max(ms, 0));
-    while (!stopRaised()) {
-        const uint64_t now = monotonicMs();
-        if (now >= end)
-            return false;
-        const int slice = static_cast<int>(std::min<uint64_t>(end - now, kWaitSliceMs));
-        if (waitSlice(semaphore, slice))
-            return true;
     }
-    return false;
+    return waitSlice(semaphore, std::min(ms, kWaitSliceMs));
 }
+
+}  // namespace backend
 
 }  // namespace platform

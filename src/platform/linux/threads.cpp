@@ -1,98 +1,43 @@
+// Threads through std::thread; every wait of a thread is sliced, so that a stopped
+// thread notices within one slice.
 #include <signal.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <system_error>
 #include <thread>
 
 #include "platform/clock.h"
+#include "platform/common/thread_records.h"
 #include "platform/linux/fault_stack.h"
-#include "platform/threads.h"
 
-namespace platform {
-
-struct ThreadRecord {
-    ThreadEntry entry = nullptr;
-    std::atomic<bool> running{false};
-    std::atomic<bool> terminated{false};
-    ThreadRecord* next = nullptr;  // every record stays reachable until the process ends
-};
-
+namespace platform::backend {
 namespace {
 
-std::atomic<ThreadRecord*> allThreads{nullptr};
-thread_local ThreadRecord* self = nullptr;
-
-// Stop waits are sliced so that a terminated thread notices within one slice.
 constexpr int kStopSliceMs = 2;
 
-ThreadRecord* newRecord(ThreadEntry entry) {
-    auto* record = new ThreadRecord;
-    record->entry = entry;
-    record->next = allThreads.load();
-    while (!allThreads.compare_exchange_weak(record->next, record)) {
-    }
-    return record;
-}
-
 void runThread(ThreadRecord* record) {
-    self = record;
-    installFaultStack();
-    record->entry();
-    record->running = false;
+    common::runThreadRecord(record, installFaultStack);
 }
 
 }  // namespace
 
-ThreadHandle startThread(ThreadEntry entry) {
-    if (entry == nullptr)
-        return nullptr;
-    ThreadRecord* record = newRecord(entry);
-    record->running = true;
+bool launchThread(ThreadRecord* record) {
     try {
         std::thread(runThread, record).detach();
     } catch (const std::system_error&) {
-        record->running = false;
-        return nullptr;
+        return false;
     }
-    return record;
+    return true;
 }
 
-ThreadHandle currentThread() {
-    if (self == nullptr) {
-        self = newRecord(nullptr);
-        self->running = true;
-    }
-    return self;
+uintptr_t makeStopWake() {
+    return 0;
 }
 
-bool threadRunning(ThreadHandle thread) {
-    return thread != nullptr && thread->running && !thread->terminated;
+void raiseStopWake(uintptr_t) {}
+
+void pauseUnlessStopped(ThreadRecord*, int ms) {
+    sleepMs(std::min(ms, kStopSliceMs));
 }
 
-void terminateThread(ThreadHandle thread) {
-    if (thread != nullptr)
-        thread->terminated = true;
-}
-
-bool stopRaised() {
-    return self != nullptr && self->terminated;
-}
-
-bool sleepUnlessStopped(int ms) {
-    if (self == nullptr) {
-        sleepMs(ms);
-        return true;
-    }
-    const uint64_t end = monotonicMs() + static_cast<uint64_t>(std::max(ms, 0));
-    while (!self->terminated) {
-        const uint64_t now = monotonicMs();
-        if (now >= end)
-            return true;
-        sleepMs(static_cast<int>(std::min<uint64_t>(end - now, kStopSliceMs)));
-    }
-    return false;
-}
-
-}  // namespace platform
+}  // namespace platform::backend

@@ -7,10 +7,10 @@
 
 #include <atomic>
 
+#include "platform/common/thread_records.h"
 #include "platform/process.h"
 #include "platform/threads.h"
 #include "platform/win32/process_end.h"
-#include "platform/win32/thread_self.h"
 
 namespace platform {
 
@@ -61,7 +61,7 @@ bool inOwnImage(const void* address) {
 [[noreturn]] void parkFaultingThread() {
     if (!faultNoted.exchange(true)) {
         // No allocation here: the fault may have struck inside the heap.
-        faultedThread = knownCurrentThread();
+        faultedThread = common::knownCurrentThread();
         ::SetEvent(faultSignal);
     }
     ::Sleep(kFaultGraceMs);

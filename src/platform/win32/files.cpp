@@ -1,17 +1,22 @@
-// Whole-file access through the kernel32 file functions.
+// Whole-file access through the kernel32 file functions, with wide paths throughout.
 #include "platform/files.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <climits>
+#include <deque>
+#include <mutex>
+
+#include "platform/win32/file_faults.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
 
 HANDLE openExisting(const std::string& path, DWORD access) {
-    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileW(win32::widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool readAll(HANDLE file, std::string& out) {
@@ -38,36 +43,98 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos)
-        return ".";
+std::wstring folderOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return L".";
     return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::mutex injectedMutex;
+std::deque<DWORD> injectedFailures;
+
+// An injected failure for the next placement, with the files left as the system leaves
+// them; 0 when none waits.
+DWORD injectedFailure(const std::wstring& target) {
+    std::lock_guard lock(injectedMutex);
+    if (injectedFailures.empty())
+        return 0;
+    const DWORD error = injectedFailures.front();
+    injectedFailures.pop_front();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        ::DeleteFileW(target.c_str());
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        ::MoveFileExW(target.c_str(), (target + L".replaced").c_str(), MOVEFILE_REPLACE_EXISTING);
+    return error;
+}
+
+// One attempt to put the temporary file in the target's place: ReplaceFileW over an
+// existing file (it keeps the old file's attributes and security), else a rename. The
+// Win32 error, 0 on success.
+DWORD placeOnce(const std::wstring& temp, const std::wstring& target, bool replace) {
+    if (const DWORD injected = injectedFailure(target))
+        return injected;
+    const BOOL placed =
+        replace ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr)
+                : ::MoveFileExW(temp.c_str(), target.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return placed ? 0 : ::GetLastError();
+}
+
+// An indexer or a virus scanner holds files open for a moment.
+bool isPassingLock(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_USER_MAPPED_FILE;
+}
+
+constexpr int kPlacementAttempts = 10;
+constexpr DWORD kPlacementPauseMs = 50;
+
+// Puts the temporary file in the target's place, waiting out passing locks. When
+// ReplaceFileW could not move the new file in, the old one has already left its name
+// and the new text lives only in the temporary file: that file is then moved in. The
+// Win32 error of the last attempt, 0 on success.
+DWORD placeFile(const std::wstring& temp, const std::wstring& target, bool existed) {
+    bool replace = existed;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < kPlacementAttempts; ++attempt) {
+        error = placeOnce(temp, target, replace);
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            replace = false;
+            continue;
+        }
+        if (!isPassingLock(error))
+            return error;
+        ::Sleep(kPlacementPauseMs);
+    }
+    return error;
 }
 
 enum class Outcome { Written, Failed, FolderRefused };
 
 // The new text goes to a temporary file beside the target, which then takes the target's
-// place in one step, so the target is never seen half-written. ReplaceFileA keeps the old
-// file's attributes and security.
-Outcome replaceByRename(const std::string& target, bool existed, std::string_view bytes) {
-    char temp[MAX_PATH];
-    if (::GetTempFileNameA(folderOf(target).c_str(), "kor", 0, temp) == 0)
+// place in one step, so the target is never seen half-written.
+Outcome replaceByRename(const std::string& path, bool existed, std::string_view bytes) {
+    const std::wstring target = win32::widen(path);
+    wchar_t temp[MAX_PATH];
+    if (::GetTempFileNameW(folderOf(target).c_str(), L"kor", 0, temp) == 0)
         return Outcome::FolderRefused;
-    HANDLE file = ::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    HANDLE file = ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = file != INVALID_HANDLE_VALUE && writeAll(file, bytes) && ::FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
         ok = ::CloseHandle(file) && ok;
-    DWORD error = 0;
-    if (ok) {
-        ok = existed ? ::ReplaceFileA(target.c_str(), temp, nullptr, 0, nullptr, nullptr) != 0
-                     : ::MoveFileExA(temp, target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-        error = ok ? 0 : ::GetLastError();
+    if (!ok) {
+        ::DeleteFileW(temp);
+        return Outcome::Failed;
     }
-    if (ok)
+    const DWORD error = placeFile(temp, target, existed);
+    if (error == 0)
         return Outcome::Written;
-    ::DeleteFileA(temp);
+    // Never the only copy: with the old file gone, the temporary file keeps the new text.
+    if (!existed || ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        ::DeleteFileW(temp);
     return error == ERROR_ACCESS_DENIED ? Outcome::FolderRefused : Outcome::Failed;
 }
 
@@ -96,7 +163,7 @@ bool inspect(const std::string& path, bool& regular, DWORD& links) {
 }  // namespace
 
 bool fileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool readFileImage(const std::string& path, FileImage& image) {
@@ -115,7 +182,7 @@ bool readFileImage(const std::string& path, FileImage& image) {
 }
 
 bool createFile(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE file = ::CreateFileW(win32::widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -140,10 +207,23 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
 }
 
 bool removeFile(const std::string& path) {
-    if (::DeleteFileA(path.c_str()))
+    if (::DeleteFileW(win32::widen(path).c_str()))
         return true;
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+std::FILE* openFileStream(const std::string& path, const char* mode) {
+    return ::_wfopen(win32::widen(path).c_str(), win32::widen(mode).c_str());
+}
+
 }  // namespace platform
+
+namespace platform::win32 {
+
+void failNextFilePlacements(const std::vector<unsigned long>& errors) {
+    std::lock_guard lock(injectedMutex);
+    injectedFailures.assign(errors.begin(), errors.end());
+}
+
+}  // namespace platform::win32

@@ -1,40 +1,41 @@
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "platform/process.h"
 #include "platform/win32/process_end.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
 
-// A plain character array: read while the process ends, possibly after a fault.
-char framePath[MAX_PATH];
+// A plain wide character array: read while the process ends, possibly after a fault.
+wchar_t framePath[MAX_PATH];
 
 }  // namespace
 
 std::string reserveTempFramePath() {
-    if (framePath[0] != '\0')
-        return framePath;
-    // The user's own temporary folder; GetTempFileNameA creates the file to claim the
+    if (framePath[0] != L'\0')
+        return win32::narrow(framePath);
+    // The user's own temporary folder; GetTempFileNameW creates the file to claim the
     // name, and the frame file exists only while a frame passes through it.
-    char folder[MAX_PATH];
-    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetTempPathW(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH)
         return {};
-    char path[MAX_PATH];
-    if (::GetTempFileNameA(folder, "", 0, path) == 0)
+    wchar_t path[MAX_PATH];
+    if (::GetTempFileNameW(folder, L"", 0, path) == 0)
         return {};
-    ::DeleteFileA(path);
-    std::memcpy(framePath, path, std::strlen(path) + 1);
-    return framePath;
+    ::DeleteFileW(path);
+    std::wmemcpy(framePath, path, std::wcslen(path) + 1);
+    return win32::narrow(framePath);
 }
 
 void removeTempFrameFile() {
-    if (framePath[0] != '\0')
-        ::DeleteFileA(framePath);
+    if (framePath[0] != L'\0')
+        ::DeleteFileW(framePath);
 }
 
 void endProcess(int exitCode) {

@@ -3,19 +3,31 @@
 #include <string>
 
 #include "platform/system.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 std::string executableDirectory() {
-    char buffer[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    // Long paths are allowed where the system allows them: the buffer grows until the
+    // name fits.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return ".";
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        if (buffer.size() >= 32768)
+            return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    const size_t slash = buffer.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
         return ".";
-    std::string path(buffer, length);
-    const size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos)
-        return ".";
-    return path.substr(0, slash);
+    return win32::narrow(buffer.substr(0, slash));
 }
 
 SystemSupport systemSupport() {

@@ -1,10 +1,12 @@
 // Capture of the primary display through GDI: the screen's device context copied with
-// BitBlt into a 32-bit DIB section, whose rows are the B, G, R, X the encoder takes.
+// BitBlt into a 32-bit DIB section, whose rows are the B, G, R, X the encoder takes. A
+// plain copy: CAPTUREBLT would make the local pointer flicker at every grab.
 #include <windows.h>
 
 #include <cstdint>
 
 #include "platform/screen.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace platform {
 namespace {
@@ -75,16 +77,18 @@ bool displayReachable() {
 }
 
 bool primaryDisplaySize(Size& size) {
-    // The primary display's own size: its top-left corner is the origin of the screen.
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    if (width <= 0 || height <= 0)
+    // The primary display's own size in physical pixels: its top-left corner is the
+    // origin of the screen.
+    win32::PhysicalPixels physical;
+    win32::ScreenScale scale;
+    if (!win32::screenScale(scale))
         return false;
-    size = {width, height};
+    size = scale.physical;
     return true;
 }
 
 bool captureDisplay(PixelView& view) {
+    win32::PhysicalPixels physical;
     Size size;
     if (!primaryDisplaySize(size))
         return false;
@@ -93,8 +97,7 @@ bool captureDisplay(PixelView& view) {
         return false;
     CaptureBuffer& buffer = captureBuffer;
     bool ok = prepare(buffer, screen, size.width, size.height) &&
-              ::BitBlt(buffer.memory, 0, 0, size.width, size.height, screen, 0, 0,
-                       SRCCOPY | CAPTUREBLT) != 0;
+              ::BitBlt(buffer.memory, 0, 0, size.width, size.height, screen, 0, 0, SRCCOPY) != 0;
     ::ReleaseDC(nullptr, screen);
     if (!ok)
         return false;

@@ -1,8 +1,11 @@
 // The pointer's position and the shape of the cursor that the window under it shows.
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/screen.h"
 #include "platform/win32/desktop/icon_pixels.h"
+#include "platform/win32/desktop/physical_pixels.h"
 
 namespace platform {
 namespace {
@@ -39,33 +42,40 @@ HCURSOR shownCursor() {
 }  // namespace
 
 bool cursorPosition(Point& point) {
+    win32::PhysicalPixels physical;
+    win32::ScreenScale scale;
     POINT position{};
-    if (!::GetCursorPos(&position))
+    if (!win32::screenScale(scale) || !::GetCursorPos(&position))
         return false;
-    point = {position.x, position.y};
+    point = win32::toPhysical({position.x, position.y}, scale);
     return true;
 }
 
 bool currentCursorImage(CursorImage& image) {
+    win32::PhysicalPixels physical;
     POINT position{};
     if (!::GetCursorPos(&position))
         return false;
     HCURSOR cursor = cursorOfWindowAt(position);
     if (cursor == nullptr)
         cursor = shownCursor();
-    int width = 0;
-    int height = 0;
-    int hotspotX = 0;
-    int hotspotY = 0;
-    if (!win32::iconFacts(cursor, width, height, hotspotX, hotspotY) || width > kMaxCursorSide ||
-        height > kMaxCursorSide)
+    if (cursor == nullptr)
         return false;
-    if (!win32::iconPixels(cursor, width, height, image.argb))
-        return false;
-    image.width = width;
-    image.height = height;
-    image.hotspotX = hotspotX;
-    image.hotspotY = hotspotY;
+    // A cursor's picture is drawn once, when its handle shows first; every later frame
+    // with the same cursor takes the picture kept.
+    thread_local HCURSOR keptCursor = nullptr;
+    thread_local CursorImage kept;
+    if (cursor != keptCursor) {
+        keptCursor = nullptr;
+        CursorImage drawn;
+        if (!win32::iconFacts(cursor, drawn.width, drawn.height, drawn.hotspotX, drawn.hotspotY) ||
+            drawn.width > kMaxCursorSide || drawn.height > kMaxCursorSide ||
+            !win32::iconPixels(cursor, drawn.width, drawn.height, drawn.argb, &drawn.inverts))
+            return false;
+        kept = std::move(drawn);
+        keptCursor = cursor;
+    }
+    image = kept;
     return true;
 }
 

@@ -38,7 +38,8 @@ bool drawOn(HDC dc, HICON icon, int width, int height, uint32_t background,
 
 }  // namespace
 
-bool iconPixels(HICON icon, int width, int height, std::vector<uint32_t>& argb) {
+bool iconPixels(HICON icon, int width, int height, std::vector<uint32_t>& argb,
+                std::vector<uint8_t>* inverts) {
     if (icon == nullptr || width <= 0 || height <= 0)
         return false;
     HDC dc = ::CreateCompatibleDC(nullptr);
@@ -52,18 +53,26 @@ bool iconPixels(HICON icon, int width, int height, std::vector<uint32_t>& argb) 
     if (!drawn)
         return false;
     argb.resize(onBlack.size());
+    if (inverts != nullptr)
+        inverts->clear();
     for (size_t i = 0; i < onBlack.size(); ++i) {
-        const uint32_t black = onBlack[i];
-        const uint32_t white = onWhite[i];
-        // The green channel's difference is the background's share; an inverting pixel
-        // (white on black, black on white) counts as opaque.
+        const uint32_t black = onBlack[i] & 0x00FFFFFF;
+        const uint32_t white = onWhite[i] & 0x00FFFFFF;
+        // A pixel of the old masks that keeps the screen and XORs a colour into it shows
+        // that colour on black and its complement on white. Cursors XOR white, which
+        // inverts; any other colour has no ARGB form either and is shown inverting too.
+        if (inverts != nullptr && black != 0 && white == (~black & 0x00FFFFFF)) {
+            inverts->resize(onBlack.size(), 0);
+            (*inverts)[i] = 1;
+            argb[i] = 0;
+            continue;
+        }
+        // The green channel's difference is the background's share; a pixel darker on
+        // white than on black, which no other mask makes, counts as opaque.
         const int shown =
             static_cast<int>((white >> 8) & 0xFF) - static_cast<int>((black >> 8) & 0xFF);
         const uint32_t alpha = static_cast<uint32_t>(255 - std::clamp(shown, 0, 255));
-        uint32_t colour = black & 0x00FFFFFF;
-        if (shown < 0)
-            colour = 0;
-        argb[i] = (alpha << 24) | colour;
+        argb[i] = (alpha << 24) | (shown < 0 ? 0 : black);
     }
     return true;
 }

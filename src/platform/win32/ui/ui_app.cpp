@@ -51,6 +51,10 @@ LRESULT CALLBACK messageProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     if (message == kTrayMessage && handleTrayMessage(wParam, lParam))
         return 0;
+    if (message == taskbarCreatedMessage()) {
+        restoreTrayIcon();
+        return 0;
+    }
     if (message == WM_COMMAND && lParam == 0) {
         // A popup menu's item (the tray menu): it belongs to no window.
         pushEvent(Event{EventKind::Command, 0, LOWORD(wParam), 0, 0});

@@ -107,6 +107,10 @@ bool registerWindowClasses();
 void initTray();
 void shutdownTray();
 bool handleTrayMessage(WPARAM wParam, LPARAM lParam);
+// The message Explorer sends every top-level window when its taskbar is new, and the
+// answer to it: the icon goes into the new tray.
+UINT taskbarCreatedMessage();
+void restoreTrayIcon();
 bool takeShortcut(const MSG& message);
 
 // Window classes and messages of the backend.

@@ -1,4 +1,8 @@
 // The tray icon through Shell_NotifyIconW; its messages arrive at the hidden window.
+// The shell forgets every icon when Explorer restarts and says so with the registered
+// message "TaskbarCreated": the icon then goes in again. When the tray refuses the icon,
+// the window comes back as if the icon had been double-clicked, since a hidden window
+// without an icon could never be reached again.
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
@@ -10,6 +14,7 @@ namespace {
 
 constexpr UINT kTrayIconId = 1;
 HICON trayIcon = nullptr;
+std::wstring trayTip;
 
 NOTIFYICONDATAW iconData() {
     NOTIFYICONDATAW data{};
@@ -19,7 +24,45 @@ NOTIFYICONDATAW iconData() {
     return data;
 }
 
+// Adds the icon, or changes it when it is there already. A busy shell may time out on
+// an add that it carries out all the same: a change then finds the icon. False when the
+// tray has no icon of ours afterwards.
+bool placeIcon(bool shown) {
+    NOTIFYICONDATAW data = iconData();
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = trayIcon != nullptr ? trayIcon : ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
+    trayTip.copy(data.szTip, trayTip.size());
+    if (shown && ::Shell_NotifyIconW(NIM_MODIFY, &data))
+        return true;
+    return ::Shell_NotifyIconW(NIM_ADD, &data) || ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void reportRefusedIcon() {
+    pushEvent(Event{EventKind::Tray, 0, 0, static_cast<int>(TrayAction::LeftDoubleClick), 0});
+}
+
 }  // namespace
+
+UINT taskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+void restoreTrayIcon() {
+    bool shown;
+    {
+        std::lock_guard lock(records().mutex);
+        shown = records().trayShown;
+    }
+    if (shown && !placeIcon(false)) {
+        {
+            std::lock_guard lock(records().mutex);
+            records().trayShown = false;
+        }
+        reportRefusedIcon();
+    }
+}
 
 void initTray() {
     // The shell is always there to take an icon; without a taskbar (Wine without a
@@ -70,23 +113,22 @@ void showTrayIcon(const Image* icon, const std::string& tooltip) {
         icon != nullptr && icon->valid() ? std::make_shared<const Image>(*icon) : nullptr;
     onGuiThread([copy, tooltip] {
         HICON made = makeIcon(copy.get());
-        NOTIFYICONDATAW data = iconData();
-        data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-        data.uCallbackMessage = kTrayMessage;
-        data.hIcon = made != nullptr ? made : ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
-        const std::wstring tip = toDisplay(tooltip).substr(0, 127);
-        tip.copy(data.szTip, tip.size());
         bool shown;
         {
             std::lock_guard lock(records().mutex);
             shown = records().trayShown;
         }
-        const bool ok = ::Shell_NotifyIconW(shown ? NIM_MODIFY : NIM_ADD, &data) != 0;
         if (trayIcon != nullptr)
             ::DestroyIcon(trayIcon);
         trayIcon = made;
-        std::lock_guard lock(records().mutex);
-        records().trayShown = shown || ok;
+        trayTip = toDisplay(tooltip).substr(0, 127);
+        const bool ok = placeIcon(shown);
+        {
+            std::lock_guard lock(records().mutex);
+            records().trayShown = ok;
+        }
+        if (!ok)
+            reportRefusedIcon();
     });
 }
 
