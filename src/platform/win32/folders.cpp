@@ -7,31 +7,11 @@
 #include <string>
 
 #include "platform/folders.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
-
-std::wstring widened(const std::string& text) {
-    if (text.empty())
-        return L"";
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          length);
-    return wide;
-}
-
-std::string narrowed(const wchar_t* text) {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return "";
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length) - 1);
-    return utf8;
-}
 
 bool isDirectory(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -44,14 +24,14 @@ std::string userConfigDirectory() {
     PWSTR roaming = nullptr;
     std::string folder;
     if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &roaming) == S_OK)
-        folder = narrowed(roaming);
+        folder = win32::narrow(roaming);
     ::CoTaskMemFree(roaming);
     return folder.empty() ? "" : folder + "\\Korvo";
 }
 
 bool directoryWritable(const std::string& path) {
     // The folder's access rules are too many to read; creating a file asks the system.
-    const std::wstring folder = widened(path);
+    const std::wstring folder = win32::widen(path);
     if (!isDirectory(folder))
         return false;
     const std::wstring probe =
@@ -66,7 +46,7 @@ bool directoryWritable(const std::string& path) {
 
 bool createPrivateDirectory(const std::string& path) {
     // A folder under the user's profile inherits an access list that is the user's alone.
-    const std::wstring folder = widened(path);
+    const std::wstring folder = win32::widen(path);
     if (folder.empty())
         return false;
     ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
