@@ -38,8 +38,9 @@ struct CursorImage {
 };
 
 // True when the desktop's display could be reached at the first call, so that windows
-// can be shown and the screen captured. The connection opened for the question stays
-// open (an X server with no other client would reset when it closed).
+// can be shown: the X display when there is one (XWayland too), else the Wayland
+// display. The connection opened for an X display stays open (an X server with no
+// other client would reset when it closed).
 bool displayReachable();
 
 // Size of the primary display, measured afresh at every call. False when there is none.

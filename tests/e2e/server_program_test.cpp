@@ -35,19 +35,6 @@ using testing_support::readBytes;
 using testing_support::startProgram;
 using testing_support::stopProgram;
 
-// A port nobody listens on now.
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 class ServerProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,7 +46,7 @@ protected:
             startProgram({"xterm", "-geometry", "80x24+0+0", "-e", "/bin/sh"}, xvfb_.name());
         ASSERT_TRUE(waitForTerminal());
 
-        port_ = freePort();
+        port_ = testing_support::freeLoopbackPort();
         const std::string bin = directory_.file("bin");
         std::filesystem::create_directories(bin);
         std::filesystem::create_directories(directory_.file("runtime"));

@@ -45,6 +45,19 @@ inline int pollSocket(pollfd* entry, int timeoutMs) {
 }
 #endif
 
+// A loopback port nobody listens on now.
+inline int freeLoopbackPort() {
+    SocketHandle fd = ::socket(AF_INET, kSocketType, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    closeSocket(fd);
+    return ntohs(address.sin_port);
+}
+
 class RawClient {
 public:
     // receiveBuffer > 0 makes the socket's receive buffer that small, for a client that

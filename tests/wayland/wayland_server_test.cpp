@@ -1,0 +1,286 @@
+// The real program as a server on a headless GNOME Wayland session (no X server at all),
+// seen through a plain socket: frames of the shared monitor by both routes, a still
+// desktop served frame after frame, typing and clicks into a Wayland terminal, and a
+// compositor that goes away and comes back. in_private_session.sh provides the session.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "integration/raw_client.h"
+#include "protocol/input_event.h"
+#include "protocol/wire.h"
+#include "settings/password.h"
+#include "support/temp_dir.h"
+#include "unit/host_jpeg_support.h"
+
+#ifndef KORVO_PROGRAM
+#error "KORVO_PROGRAM names the program under test"
+#endif
+
+namespace {
+
+using testing_support::readBytes;
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+
+// Starts a program of the session with its output dropped; -1 when it cannot.
+pid_t startInSession(const std::vector<std::string>& arguments) {
+    pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    FILE* quiet = std::freopen("/dev/null", "w", stdout);
+    quiet = std::freopen("/dev/null", "w", stderr);
+    (void)quiet;
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+void stopInSession(pid_t& pid) {
+    if (pid <= 0)
+        return;
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 300 && ::waitpid(pid, nullptr, WNOHANG) != pid; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+struct Picture {
+    host_testing::Decoded decoded;
+    // The brightest pixel's R + G + B: 0 for a black frame.
+    int brightest() const {
+        int best = 0;
+        for (size_t i = 0; i + 2 < decoded.rgb.size(); i += 3)
+            best = std::max(best, decoded.rgb[i] + decoded.rgb[i + 1] + decoded.rgb[i + 2]);
+        return best;
+    }
+};
+
+Picture decode(const std::string& jpeg) {
+    if (jpeg.size() < 4 || static_cast<uint8_t>(jpeg[0]) != 0xFF ||
+        static_cast<uint8_t>(jpeg[1]) != 0xD8)
+        return {};
+    return {host_testing::decodeJpeg(std::vector<uint8_t>(jpeg.begin(), jpeg.end()))};
+}
+
+class WaylandServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(std::getenv("DISPLAY"), nullptr) << "the session has no X server";
+        terminal_ = startInSession({"foot", "/bin/sh"});
+        port_ = testing_support::freeLoopbackPort();
+        const std::string bin = directory_.file("bin");
+        std::filesystem::create_directories(bin);
+        std::filesystem::copy_file(KORVO_PROGRAM, bin + "/korvo");
+        testing_support::writeBytes(
+            bin + "/settings.ini",
+            "[server]\r\nuser = anna\r\npass = " + korvo::encodePassword("secret") +
+                "\r\nport = " + std::to_string(port_) +
+                "\r\nimage = 5\r\nkeyboard = 1\r\nmouse = 1\r\n"
+                "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
+        program_ = startInSession({bin + "/korvo"});
+        ASSERT_GT(program_, 0);
+        client_ = connectAndLogIn();
+        ASSERT_NE(client_, nullptr);
+    }
+
+    void TearDown() override {
+        client_.reset();
+        stopInSession(program_);
+        stopInSession(terminal_);
+        stopInSession(compositor_);
+    }
+
+    std::unique_ptr<testing_support::RawClient> connectAndLogIn() {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            auto client = std::make_unique<testing_support::RawClient>(port_);
+            if (client->connected()) {
+                auto login = korvo::encodeLogin("anna", "secret");
+                client->send(login.data(), login.size());
+                EXPECT_EQ(client->receive(2), std::string("\x02\x09", 2));
+                return client;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ADD_FAILURE() << "the program never listened on port " << port_;
+        return nullptr;
+    }
+
+    // One frame by the memory route: chunks of 1023 bytes until a shorter one.
+    std::string chunkFrame() {
+        client_->send("imag2");
+        std::string frame;
+        for (int chunk = 0; chunk < 4000; ++chunk) {
+            if (client_->receive(1) != "\x01")
+                break;
+            std::string payload = client_->receive(1023, 1000);
+            frame += payload;
+            if (payload.size() < 1023)
+                break;
+        }
+        return frame;
+    }
+
+    // One frame by the file route: the 12-byte header, then the whole file.
+    std::string fileFrame() {
+        client_->send("image");
+        std::string header = client_->receive(korvo::kFileHeaderLength);
+        if (header.size() != korvo::kFileHeaderLength ||
+            !korvo::startsWithFileMagic(reinterpret_cast<const uint8_t*>(header.data()),
+                                        header.size()))
+            return {};
+        uint32_t size = korvo::decodeFileSize(reinterpret_cast<const uint8_t*>(header.data()));
+        return client_->receive(size);
+    }
+
+    // Frames until one shows more than black (the terminal has drawn), bounded.
+    Picture firstLitFrame() {
+        for (int i = 0; i < 100; ++i) {
+            Picture picture = decode(chunkFrame());
+            if (picture.brightest() > 60)
+                return picture;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return {};
+    }
+
+    void sendEvent(const korvo::InputEvent& event) {
+        uint8_t body[korvo::kInputEventSize];
+        korvo::encodeInputEvent(event, body);
+        auto message = korvo::encodeEventMessage(body);
+        client_->send(message.data(), message.size());
+    }
+
+    // Types a line into the terminal, a space as the Space key (a character event
+    // holding only a space is trimmed to nothing by the server), then Return.
+    void typeLine(const std::string& line) {
+        for (char c : line) {
+            korvo::InputEvent key = pointer_;
+            key.keyKind = c == ' ' ? korvo::kKeyKindVirtualKey : korvo::kKeyKindCharacter;
+            key.keyValue[0] = static_cast<uint8_t>(c);
+            sendEvent(key);
+        }
+        korvo::InputEvent enter = pointer_;
+        enter.keyKind = korvo::kKeyKindVirtualKey;
+        enter.keyValue[0] = 0x0D;
+        sendEvent(enter);
+    }
+
+    static bool appearsWithin(const std::string& path, const std::string& text) {
+        for (int i = 0; i < 250; ++i) {
+            if (readBytes(path).find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    testing_support::TempDir directory_;
+    std::unique_ptr<testing_support::RawClient> client_;
+    korvo::InputEvent pointer_;
+    pid_t terminal_ = -1;
+    pid_t program_ = -1;
+    pid_t compositor_ = -1;  // a compositor the test started again itself
+    int port_ = 0;
+};
+
+TEST_F(WaylandServerTest, FramesOfTheMonitorByBothRoutes) {
+    Picture lit = firstLitFrame();
+    EXPECT_EQ(lit.decoded.width, kWidth);
+    EXPECT_EQ(lit.decoded.height, kHeight);
+    EXPECT_GT(lit.brightest(), 60) << "the terminal never showed in a frame";
+
+    Picture byFile = decode(fileFrame());
+    EXPECT_EQ(byFile.decoded.width, kWidth);
+    EXPECT_EQ(byFile.decoded.height, kHeight);
+    EXPECT_GT(byFile.brightest(), 60);
+}
+
+TEST_F(WaylandServerTest, StillDesktopIsServedFrameAfterFrame) {
+    firstLitFrame();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the terminal settle
+    const std::string first = chunkFrame();
+    ASSERT_GT(first.size(), 1000u);
+    for (int i = 0; i < 30; ++i) {
+        client_->send("ready");
+        EXPECT_EQ(client_->receive(1), "\x03");
+        EXPECT_EQ(chunkFrame(), first) << "frame " << i << " of a still desktop";
+    }
+}
+
+TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
+    firstLitFrame();
+    pointer_.pointerX = 5000;  // the middle of the monitor, over the terminal
+    pointer_.pointerY = 5000;
+    sendEvent(pointer_);
+
+    // The temporary folder's name has capitals: Shift is played too.
+    const std::string touched = directory_.file("Touched-1");
+    typeLine("touch " + touched);
+    for (int i = 0; i < 250 && !std::filesystem::exists(touched); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(std::filesystem::exists(touched)) << "typing did not create " << touched;
+
+    // Mouse reporting on: the terminal writes each click as an escape sequence, which
+    // cat makes visible ("^[[M").
+    const std::string clicks = directory_.file("clicks");
+    typeLine("printf '\\033[?1000h'; cat -v > " + clicks);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    korvo::InputEvent click = pointer_;
+    click.mouseChanged = 1;
+    click.leftClick = 1;
+    sendEvent(click);
+    typeLine("");  // cat sees the line once Return ends it
+    EXPECT_TRUE(appearsWithin(clicks, "^[[M")) << "no click reached the terminal";
+}
+
+TEST_F(WaylandServerTest, CompositorRestartGivesBlackFramesThenFramesAgain) {
+    ASSERT_GT(firstLitFrame().brightest(), 60);
+    pid_t original = static_cast<pid_t>(std::atoi(std::getenv("KORVO_TEST_MUTTER_PID")));
+    ASSERT_GT(original, 0);
+    ::kill(original, SIGKILL);
+    stopInSession(terminal_);
+
+    bool black = false;
+    for (int i = 0; i < 50 && !black; ++i) {
+        Picture picture = decode(chunkFrame());
+        black = picture.decoded.width == kWidth && picture.brightest() == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(black) << "frames went on showing a compositor that is gone";
+
+    compositor_ = startInSession({"mutter", "--headless", "--wayland", "--no-x11",
+                                  "--wayland-display", std::getenv("WAYLAND_DISPLAY"),
+                                  "--virtual-monitor", "1280x800"});
+    // The terminal needs the new compositor up: started again until it stays.
+    Picture again;
+    for (int i = 0; i < 20 && again.brightest() <= 60; ++i) {
+        if (terminal_ > 0 && ::waitpid(terminal_, nullptr, WNOHANG) == terminal_)
+            terminal_ = -1;
+        if (terminal_ <= 0)
+            terminal_ = startInSession({"foot", "/bin/sh"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        again = decode(chunkFrame());
+    }
+    EXPECT_EQ(again.decoded.width, kWidth);
+    EXPECT_GT(again.brightest(), 60) << "no frames after the compositor came back";
+    EXPECT_EQ(::kill(program_, 0), 0) << "the server did not survive";
+}
+
+}  // namespace
