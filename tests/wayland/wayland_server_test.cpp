@@ -40,7 +40,8 @@ pid_t startInSession(const std::vector<std::string>& arguments) {
     if (child != 0)
         return child;
     FILE* quiet = std::freopen("/dev/null", "w", stdout);
-    quiet = std::freopen("/dev/null", "w", stderr);
+    if (std::getenv("KORVO_TEST_SHOW_ERRORS") == nullptr)
+        quiet = std::freopen("/dev/null", "w", stderr);
     (void)quiet;
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
@@ -83,7 +84,6 @@ class WaylandServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(std::getenv("DISPLAY"), nullptr) << "the session has no X server";
-        terminal_ = startInSession({"foot", "/bin/sh"});
         port_ = testing_support::freeLoopbackPort();
         const std::string bin = directory_.file("bin");
         std::filesystem::create_directories(bin);
@@ -94,10 +94,16 @@ protected:
                 "\r\nport = " + std::to_string(port_) +
                 "\r\nimage = 5\r\nkeyboard = 1\r\nmouse = 1\r\n"
                 "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
+        if (windowsOffscreen_)
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         program_ = startInSession({bin + "/korvo"});
+        ::unsetenv("QT_QPA_PLATFORM");
         ASSERT_GT(program_, 0);
         client_ = connectAndLogIn();
         ASSERT_NE(client_, nullptr);
+        // Started after the program's window, so that it has the keyboard; the compositor
+        // centres it.
+        terminal_ = startInSession({"foot", "/bin/sh"});
     }
 
     void TearDown() override {
@@ -122,17 +128,21 @@ protected:
         return nullptr;
     }
 
-    // One frame by the memory route: chunks of 1023 bytes until a shorter one.
+    // One frame by the memory route: a tag before every 1023 bytes; the frame ends with
+    // the JPEG end marker, which appears nowhere else in the stream.
     std::string chunkFrame() {
         client_->send("imag2");
         std::string frame;
-        for (int chunk = 0; chunk < 4000; ++chunk) {
-            if (client_->receive(1) != "\x01")
-                break;
-            std::string payload = client_->receive(1023, 1000);
-            frame += payload;
-            if (payload.size() < 1023)
-                break;
+        while (frame.size() < 4000000 && client_->receive(1) == "\x01") {
+            size_t chunkEnd = frame.size() + 1023;
+            while (frame.size() < chunkEnd) {
+                std::string part = client_->receiveOnce(chunkEnd - frame.size());
+                if (part.empty())
+                    return frame;
+                frame += part;
+                if (frame.size() >= 2 && frame.compare(frame.size() - 2, 2, "\xFF\xD9") == 0)
+                    return frame;
+            }
         }
         return frame;
     }
@@ -191,6 +201,7 @@ protected:
         return false;
     }
 
+    bool windowsOffscreen_ = false;
     testing_support::TempDir directory_;
     std::unique_ptr<testing_support::RawClient> client_;
     korvo::InputEvent pointer_;
@@ -231,10 +242,13 @@ TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
     sendEvent(pointer_);
 
     // The temporary folder's name has capitals: Shift is played too.
+    // Typed again while the terminal may still be starting.
     const std::string touched = directory_.file("Touched-1");
-    typeLine("touch " + touched);
-    for (int i = 0; i < 250 && !std::filesystem::exists(touched); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && !std::filesystem::exists(touched); ++i) {
+        if (i % 25 == 0)
+            typeLine("touch " + touched);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
     EXPECT_TRUE(std::filesystem::exists(touched)) << "typing did not create " << touched;
 
     // Mouse reporting on: the terminal writes each click as an escape sequence, which
@@ -250,7 +264,14 @@ TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
     EXPECT_TRUE(appearsWithin(clicks, "^[[M")) << "no click reached the terminal";
 }
 
-TEST_F(WaylandServerTest, CompositorRestartGivesBlackFramesThenFramesAgain) {
+// Qt's Wayland platform (6.4) ends a program whose compositor went away, so the
+// program's windows are kept off the compositor here: what is tested is the server.
+class CompositorRestartTest : public WaylandServerTest {
+protected:
+    CompositorRestartTest() { windowsOffscreen_ = true; }
+};
+
+TEST_F(CompositorRestartTest, BlackFramesWhileGoneThenFramesAgain) {
     ASSERT_GT(firstLitFrame().brightest(), 60);
     pid_t original = static_cast<pid_t>(std::atoi(std::getenv("KORVO_TEST_MUTTER_PID")));
     ASSERT_GT(original, 0);
