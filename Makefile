@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows sanitize tsan bench soak \
+.PHONY: all deps configure build run demo demo-wayland test test-windows windows sanitize tsan bench soak \
 	real-clients faults \
 	fuzz format format-check clean
 
@@ -28,6 +28,10 @@ run: build
 # A server on a private desktop and a client logged in to it; Ctrl+C ends it.
 demo: build
 	@scripts/demo $(BUILD_DIR)/korvo
+
+# The same with the server on a private headless GNOME Wayland session.
+demo-wayland: build
+	@scripts/demo --wayland $(BUILD_DIR)/korvo
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
