@@ -286,9 +286,9 @@ TEST_F(CompositorRestartTest, BlackFramesWhileGoneThenFramesAgain) {
     }
     EXPECT_TRUE(black) << "frames went on showing a compositor that is gone";
 
-    compositor_ = startInSession({"mutter", "--headless", "--wayland", "--no-x11",
-                                  "--wayland-display", std::getenv("WAYLAND_DISPLAY"),
-                                  "--virtual-monitor", "1280x800"});
+    compositor_ =
+        startInSession({"mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
+                        std::getenv("WAYLAND_DISPLAY"), "--virtual-monitor", "1280x800"});
     // The terminal needs the new compositor up: started again until it stays.
     Picture again;
     for (int i = 0; i < 20 && again.brightest() <= 60; ++i) {

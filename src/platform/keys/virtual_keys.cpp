@@ -8,21 +8,64 @@ namespace {
 
 // Keysym values, as the X protocol numbers them.
 enum : uint32_t {
-    kBackSpace = 0xFF08, kTab = 0xFF09, kClear = 0xFF0B, kReturn = 0xFF0D,
-    kPause = 0xFF13, kScrollLock = 0xFF14, kEscape = 0xFF1B,
-    kHome = 0xFF50, kLeft = 0xFF51, kUp = 0xFF52, kRight = 0xFF53, kDown = 0xFF54,
-    kPrior = 0xFF55, kNext = 0xFF56, kEnd = 0xFF57,
-    kSelect = 0xFF60, kPrint = 0xFF61, kExecute = 0xFF62, kInsert = 0xFF63,
-    kMenu = 0xFF67, kHelp = 0xFF6A, kNumLock = 0xFF7F,
-    kKpMultiply = 0xFFAA, kKpAdd = 0xFFAB, kKpSeparator = 0xFFAC, kKpSubtract = 0xFFAD,
-    kKpDecimal = 0xFFAE, kKpDivide = 0xFFAF, kKp0 = 0xFFB0, kF1 = 0xFFBE, kF24 = 0xFFD5,
-    kShiftL = 0xFFE1, kShiftR = 0xFFE2, kControlL = 0xFFE3, kControlR = 0xFFE4,
-    kCapsLock = 0xFFE5, kAltL = 0xFFE9, kAltR = 0xFFEA, kSuperL = 0xFFEB, kSuperR = 0xFFEC,
+    kBackSpace = 0xFF08,
+    kTab = 0xFF09,
+    kClear = 0xFF0B,
+    kReturn = 0xFF0D,
+    kPause = 0xFF13,
+    kScrollLock = 0xFF14,
+    kEscape = 0xFF1B,
+    kHome = 0xFF50,
+    kLeft = 0xFF51,
+    kUp = 0xFF52,
+    kRight = 0xFF53,
+    kDown = 0xFF54,
+    kPrior = 0xFF55,
+    kNext = 0xFF56,
+    kEnd = 0xFF57,
+    kSelect = 0xFF60,
+    kPrint = 0xFF61,
+    kExecute = 0xFF62,
+    kInsert = 0xFF63,
+    kMenu = 0xFF67,
+    kHelp = 0xFF6A,
+    kNumLock = 0xFF7F,
+    kKpMultiply = 0xFFAA,
+    kKpAdd = 0xFFAB,
+    kKpSeparator = 0xFFAC,
+    kKpSubtract = 0xFFAD,
+    kKpDecimal = 0xFFAE,
+    kKpDivide = 0xFFAF,
+    kKp0 = 0xFFB0,
+    kF1 = 0xFFBE,
+    kF24 = 0xFFD5,
+    kShiftL = 0xFFE1,
+    kShiftR = 0xFFE2,
+    kControlL = 0xFFE3,
+    kControlR = 0xFFE4,
+    kCapsLock = 0xFFE5,
+    kAltL = 0xFFE9,
+    kAltR = 0xFFEA,
+    kSuperL = 0xFFEB,
+    kSuperR = 0xFFEC,
     kDelete = 0xFFFF,
     // Latin-1 keysyms are the characters themselves.
-    kSpace = ' ', kSemicolon = ';', kEqual = '=', kComma = ',', kMinus = '-', kPeriod = '.',
-    kSlash = '/', kGrave = '`', kBracketLeft = '[', kBackslash = '\\', kBracketRight = ']',
-    kApostrophe = '\'', kDigit0 = '0', kDigit9 = '9', kLetterA = 'a', kLetterZ = 'z',
+    kSpace = ' ',
+    kSemicolon = ';',
+    kEqual = '=',
+    kComma = ',',
+    kMinus = '-',
+    kPeriod = '.',
+    kSlash = '/',
+    kGrave = '`',
+    kBracketLeft = '[',
+    kBackslash = '\\',
+    kBracketRight = ']',
+    kApostrophe = '\'',
+    kDigit0 = '0',
+    kDigit9 = '9',
+    kLetterA = 'a',
+    kLetterZ = 'z',
 };
 
 using Entry = std::pair<uint8_t, uint32_t>;
@@ -33,24 +76,20 @@ using Entry = std::pair<uint8_t, uint32_t>;
 // is the one a keysym maps back to. The ISO 102nd key has no entry on purpose: its
 // characters are reported on the main block's keys, as on a US layout.
 constexpr Entry kEntries[] = {
-    {0x08, kBackSpace},   {0x09, kTab},         {0x0C, kClear},
-    {0x0D, kReturn},      {0x10, kShiftL},      {0x11, kControlL},
-    {0x12, kAltL},        {0x13, kPause},       {0x14, kCapsLock},
-    {0x1B, kEscape},      {0x20, kSpace},       {0x21, kPrior},
-    {0x22, kNext},        {0x23, kEnd},         {0x24, kHome},
-    {0x25, kLeft},        {0x26, kUp},          {0x27, kRight},
-    {0x28, kDown},        {0x29, kSelect},      {0x2C, kPrint},
-    {0x2A, kPrint},       {0x2B, kExecute},     {0x2D, kInsert},
-    {0x2E, kDelete},      {0x2F, kHelp},        {0x5B, kSuperL},
-    {0x5C, kSuperR},      {0x5D, kMenu},        {0x6A, kKpMultiply},
-    {0x6B, kKpAdd},       {0x6C, kKpSeparator}, {0x6D, kKpSubtract},
-    {0x6E, kKpDecimal},   {0x6F, kKpDivide},    {0x90, kNumLock},
-    {0x91, kScrollLock},  {0xA0, kShiftL},      {0xA1, kShiftR},
-    {0xA2, kControlL},    {0xA3, kControlR},    {0xA4, kAltL},
-    {0xA5, kAltR},        {0xBA, kSemicolon},   {0xBB, kEqual},
-    {0xBC, kComma},       {0xBD, kMinus},       {0xBE, kPeriod},
-    {0xBF, kSlash},       {0xC0, kGrave},       {0xDB, kBracketLeft},
-    {0xDC, kBackslash},   {0xDD, kBracketRight}, {0xDE, kApostrophe},
+    {0x08, kBackSpace},    {0x09, kTab},        {0x0C, kClear},       {0x0D, kReturn},
+    {0x10, kShiftL},       {0x11, kControlL},   {0x12, kAltL},        {0x13, kPause},
+    {0x14, kCapsLock},     {0x1B, kEscape},     {0x20, kSpace},       {0x21, kPrior},
+    {0x22, kNext},         {0x23, kEnd},        {0x24, kHome},        {0x25, kLeft},
+    {0x26, kUp},           {0x27, kRight},      {0x28, kDown},        {0x29, kSelect},
+    {0x2C, kPrint},        {0x2A, kPrint},      {0x2B, kExecute},     {0x2D, kInsert},
+    {0x2E, kDelete},       {0x2F, kHelp},       {0x5B, kSuperL},      {0x5C, kSuperR},
+    {0x5D, kMenu},         {0x6A, kKpMultiply}, {0x6B, kKpAdd},       {0x6C, kKpSeparator},
+    {0x6D, kKpSubtract},   {0x6E, kKpDecimal},  {0x6F, kKpDivide},    {0x90, kNumLock},
+    {0x91, kScrollLock},   {0xA0, kShiftL},     {0xA1, kShiftR},      {0xA2, kControlL},
+    {0xA3, kControlR},     {0xA4, kAltL},       {0xA5, kAltR},        {0xBA, kSemicolon},
+    {0xBB, kEqual},        {0xBC, kComma},      {0xBD, kMinus},       {0xBE, kPeriod},
+    {0xBF, kSlash},        {0xC0, kGrave},      {0xDB, kBracketLeft}, {0xDC, kBackslash},
+    {0xDD, kBracketRight}, {0xDE, kApostrophe},
 };
 
 constexpr std::array<uint32_t, 256> buildTable() {
@@ -81,10 +120,9 @@ constexpr uint8_t kLayoutKeys[] = {
 
 // The shifted characters of a US keyboard, each on the key of the character below it.
 constexpr std::pair<char, char> kShiftedUs[] = {
-    {'!', '1'}, {'@', '2'}, {'#', '3'}, {'$', '4'}, {'%', '5'}, {'^', '6'},
-    {'&', '7'}, {'*', '8'}, {'(', '9'}, {')', '0'}, {':', ';'}, {'+', '='},
-    {'<', ','}, {'_', '-'}, {'>', '.'}, {'?', '/'}, {'~', '`'}, {'{', '['},
-    {'|', '\\'}, {'}', ']'}, {'"', '\''},
+    {'!', '1'}, {'@', '2'}, {'#', '3'}, {'$', '4'}, {'%', '5'},  {'^', '6'}, {'&', '7'},
+    {'*', '8'}, {'(', '9'}, {')', '0'}, {':', ';'}, {'+', '='},  {'<', ','}, {'_', '-'},
+    {'>', '.'}, {'?', '/'}, {'~', '`'}, {'{', '['}, {'|', '\\'}, {'}', ']'}, {'"', '\''},
 };
 
 constexpr int16_t kWithShift = 0x100;
@@ -147,7 +185,8 @@ int16_t usLayoutKeyForCharacter(uint8_t character) {
         return static_cast<int16_t>(kWithShift | character);
     for (const auto& [shifted, plain] : kShiftedUs) {
         if (character == static_cast<uint8_t>(shifted))
-            return static_cast<int16_t>(kWithShift | virtualKeyForKeysym(static_cast<uint8_t>(plain)));
+            return static_cast<int16_t>(kWithShift |
+                                        virtualKeyForKeysym(static_cast<uint8_t>(plain)));
     }
     if (character < 0x80) {
         uint8_t virtualKey = virtualKeyForKeysym(character);

@@ -46,8 +46,9 @@ Desktop chooseDesktop(const DesktopFacts& facts, std::string& note) {
         } else if (facts.portalOffered) {
             chosen = Desktop::Portal;
         } else {
-            note += "Wayland session without GNOME's remote-desktop interface or the desktop "
-                    "portal on the session bus; falling back to X11 (XWayland). ";
+            note +=
+                "Wayland session without GNOME's remote-desktop interface or the desktop "
+                "portal on the session bus; falling back to X11 (XWayland). ";
         }
     }
     // The portal route is not built yet: it serves through X11 meanwhile.

@@ -23,10 +23,10 @@ GDBusConnection* openBus() {
 
 GVariant* askBus(GDBusConnection* connection, const char* method, GVariant* parameters,
                  const char* replyType) {
-    return g_dbus_connection_call_sync(connection, "org.freedesktop.DBus",
-                                       "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
-                                       parameters, G_VARIANT_TYPE(replyType),
-                                       G_DBUS_CALL_FLAGS_NONE, kAskTimeoutMs, nullptr, nullptr);
+    return g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                       "org.freedesktop.DBus", method, parameters,
+                                       G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE,
+                                       kAskTimeoutMs, nullptr, nullptr);
 }
 
 bool nameOwned(GDBusConnection* connection, const char* name) {

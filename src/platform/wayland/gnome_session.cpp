@@ -153,10 +153,9 @@ void onSessionClosed(GDBusConnection* connection, const char*, const char*, cons
 
 void createSession(GDBusConnection* connection) {
     dropSession(connection);
-    std::string sessionPath = objectPathOf(callCompositor(connection, kRemoteDesktop,
-                                                          "/org/gnome/Mutter/RemoteDesktop",
-                                                          kRemoteDesktop, "CreateSession",
-                                                          nullptr, "(o)"));
+    std::string sessionPath =
+        objectPathOf(callCompositor(connection, kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop",
+                                    kRemoteDesktop, "CreateSession", nullptr, "(o)"));
     std::string sessionId = sessionPath.empty() ? "" : sessionIdOf(connection, sessionPath);
     std::string castPath;
     if (!sessionId.empty()) {
@@ -164,10 +163,9 @@ void createSession(GDBusConnection* connection) {
         g_variant_builder_init(&properties, G_VARIANT_TYPE_VARDICT);
         g_variant_builder_add(&properties, "{sv}", "remote-desktop-session-id",
                               g_variant_new_string(sessionId.c_str()));
-        castPath = objectPathOf(callCompositor(connection, kScreenCast,
-                                               "/org/gnome/Mutter/ScreenCast", kScreenCast,
-                                               "CreateSession",
-                                               g_variant_new("(a{sv})", &properties), "(o)"));
+        castPath = objectPathOf(
+            callCompositor(connection, kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast,
+                           "CreateSession", g_variant_new("(a{sv})", &properties), "(o)"));
     }
     std::string streamPath;
     if (!castPath.empty()) {

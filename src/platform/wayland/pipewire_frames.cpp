@@ -147,8 +147,7 @@ bool startFrames(uint32_t nodeId) {
     }
     pipe.stream = pw_stream_new(pipe.core, "korvo",
                                 pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
-                                                  "Capture", PW_KEY_MEDIA_ROLE, "Screen",
-                                                  nullptr));
+                                                  "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
     bool started = false;
     if (pipe.stream != nullptr) {
         pw_stream_add_listener(pipe.stream, &pipe.listener, &streamEvents, nullptr);

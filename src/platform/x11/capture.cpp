@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/x11/desktop.h"
 #include "platform/x11/cursor_shape.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/display_watch.h"
 #include "platform/x11/pixel_format.h"

@@ -6,10 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include "platform/keys/virtual_keys.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/keyboard_map.h"
-#include "platform/keys/virtual_keys.h"
 
 namespace platform {
 namespace {

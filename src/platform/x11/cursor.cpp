@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/x11/desktop.h"
 #include "platform/x11/cursor_shape.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/display_watch.h"
 
@@ -96,7 +96,6 @@ bool currentCursorImage(CursorImage& image) {
     XFree(cursor);
     return usable;
 }
-
 
 bool cursorShapeUnchanged(DisplayLock& lock) {
     if (givenOn != lock.generation() || !fixesReady(lock))

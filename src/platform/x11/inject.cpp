@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/keys/virtual_keys.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/keyboard_map.h"
 #include "platform/x11/primary_output.h"
-#include "platform/keys/virtual_keys.h"
 
 namespace platform {
 namespace {
