@@ -8,7 +8,7 @@ MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
 .PHONY: all deps configure build run demo demo-wayland test test-windows windows sanitize tsan bench soak \
-	real-clients faults \
+	real-clients faults bench-wayland \
 	fuzz format format-check clean
 
 all: build
@@ -65,6 +65,12 @@ tsan: deps
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The server's CPU per frame on a private headless GNOME Wayland session, at two monitor sizes.
+bench-wayland: build
+	@for size in 1280x800 1920x1080; do \
+		KORVO_SESSION_SIZE=$$size tests/wayland/in_private_session.sh $(BUILD_DIR)/bench/wayland_frame_cost || exit 1; \
+	done
 
 # Twenty clients and five kinds of attack against one server for ten minutes
 # (docs/reliability.md); SOAK_SECONDS shortens it.

@@ -1,130 +1,89 @@
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 #include "platform/wayland/desktop.h"
 #include "platform/wayland/frame_store.h"
 #include "platform/wayland/gnome_session.h"
+#include "platform/wayland/pipewire_frames.h"
 
 namespace platform::wayland {
 namespace {
 
-struct Frame {
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
-};
+// How long the first frame request waits for the session to tell the monitor's size.
+constexpr int kFirstSizeWaitMs = 3000;
 
-// `latest` is written by PipeWire's thread; `served` belongs to the server thread
-// between two captures and is swapped, never copied, when a newer frame is there.
-struct Store {
-    std::mutex mutex;
-    std::condition_variable sizeKnown;
-    Frame latest;
-    Frame served;
-    uint64_t latestSerial = 0;  // 0: no frame of the current stream yet
-    uint64_t servedSerial = 0;
-    bool live = false;
-    Size streamSize;
-    bool pointerMoved = false;
-};
+std::mutex sizeMutex;
+std::condition_variable sizeKnown;
+Size streamSize;  // the last stream's; kept while the compositor is away
 
-Store store;
+// Counts the buffers PipeWire brought; never goes back, so that a new stream's first
+// frame differs from whatever was served before.
+std::atomic<uint64_t> newestFrame{0};
+std::atomic<bool> streamHasFrame{false};
+std::atomic<bool> pointerMoved{false};
 
-void copyRow(uint8_t* to, const uint8_t* from, int width, PixelOrder order) {
-    if (order == PixelOrder::Bgrx) {
-        std::memcpy(to, from, static_cast<size_t>(width) * 4);
-        return;
-    }
-    for (int x = 0; x < width; ++x, to += 4, from += 4) {
-        to[0] = from[2];
-        to[1] = from[1];
-        to[2] = from[0];
-        to[3] = from[3];
-    }
-}
+// The server thread's own: the frame handed out last and its number.
+std::vector<uint8_t> served;
+int servedWidth = 0;
+int servedHeight = 0;
+uint64_t servedFrame = 0;
 
 }  // namespace
 
 void noteStreamSize(int width, int height) {
-    std::lock_guard lock(store.mutex);
-    store.streamSize = {width, height};
-    store.live = true;
-    store.sizeKnown.notify_all();
+    std::lock_guard lock(sizeMutex);
+    streamSize = {width, height};
+    sizeKnown.notify_all();
 }
 
-void storeFrame(const uint8_t* pixels, int width, int height, size_t stride, PixelOrder order) {
-    std::lock_guard lock(store.mutex);
-    Frame& frame = store.latest;
-    frame.pixels.resize(static_cast<size_t>(width) * 4 * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y)
-        copyRow(frame.pixels.data() + static_cast<size_t>(y) * width * 4,
-                pixels + static_cast<size_t>(y) * stride, width, order);
-    frame.width = width;
-    frame.height = height;
-    store.latestSerial = store.servedSerial + 1;
-    store.live = true;
+void noteNewFrame() {
+    newestFrame.fetch_add(1);
+    streamHasFrame = true;
 }
 
 void noteStreamLost() {
-    std::lock_guard lock(store.mutex);
-    store.live = false;
-    store.latestSerial = 0;
-    store.servedSerial = 0;
+    streamHasFrame = false;
 }
 
 void notePointerMoved() {
-    std::lock_guard lock(store.mutex);
-    store.pointerMoved = true;
-}
-
-bool awaitStreamSize(Size& size, int timeoutMs) {
-    std::unique_lock lock(store.mutex);
-    store.sizeKnown.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [] { return store.streamSize.width > 0; });
-    size = store.streamSize;
-    return size.width > 0 && size.height > 0;
+    pointerMoved = true;
 }
 
 bool primaryDisplaySize(Size& size) {
     startGnomeSession();
-    {
-        std::lock_guard lock(store.mutex);
-        size = store.streamSize;
-        if (size.width > 0 && size.height > 0)
-            return true;
-    }
+    std::unique_lock lock(sizeMutex);
     // Only until the first stream has told its size: the session is being set up.
     static bool waited = false;
-    if (waited)
-        return false;
-    waited = true;
-    return awaitStreamSize(size, 3000);
+    if (!waited) {
+        waited = true;
+        sizeKnown.wait_for(lock, std::chrono::milliseconds(kFirstSizeWaitMs),
+                           [] { return streamSize.width > 0; });
+    }
+    size = streamSize;
+    return size.width > 0 && size.height > 0;
 }
 
 bool captureDisplay(PixelView& view) {
     startGnomeSession();
-    std::lock_guard lock(store.mutex);
-    store.pointerMoved = false;
+    pointerMoved = false;
     // Before the stream's first buffer and while it is gone the caller paints black.
-    if (!store.live || store.latestSerial == 0)
+    if (!streamHasFrame)
         return false;
-    if (store.latestSerial != store.servedSerial) {
-        std::swap(store.latest, store.served);
-        store.servedSerial = store.latestSerial;
+    uint64_t newest = newestFrame.load();
+    if (newest != servedFrame) {
+        if (!copyNewestFrame(served, servedWidth, servedHeight))
+            return false;
+        servedFrame = newest;
     }
-    Frame& frame = store.served;
-    view = {frame.pixels.data(), frame.width, frame.height, static_cast<size_t>(frame.width) * 4};
+    view = {served.data(), servedWidth, servedHeight, static_cast<size_t>(servedWidth) * 4};
     return true;
 }
 
 bool displayUnchangedSinceCapture() {
-    std::lock_guard lock(store.mutex);
-    return store.live && store.servedSerial != 0 && store.latestSerial == store.servedSerial &&
-           !store.pointerMoved;
+    return streamHasFrame && servedFrame != 0 && newestFrame.load() == servedFrame && !pointerMoved;
 }
 
 // The compositor paints the cursor into the frames itself.

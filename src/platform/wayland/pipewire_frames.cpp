@@ -3,6 +3,7 @@
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 
+#include <cstring>
 #include <mutex>
 
 #include "platform/wayland/frame_store.h"
@@ -20,10 +21,14 @@ struct Pipe {
     pw_stream* stream = nullptr;
     spa_hook listener{};
     spa_video_info_raw format{};
+    pw_buffer* newest = nullptr;  // held out of the stream until a newer one comes
 };
 
 Pipe pipe;
 std::mutex startMutex;
+
+// Byte order of a pixel as the stream delivers it.
+enum class PixelOrder { Bgrx, Rgbx };
 
 bool pixelOrderOf(spa_video_format format, PixelOrder& order) {
     switch (format) {
@@ -71,6 +76,14 @@ bool planeUsable(const spa_data& data, int width, int height, size_t& stride,
     return true;
 }
 
+bool newestPlane(int& width, int& height, size_t& stride, const uint8_t*& pixels) {
+    if (pipe.newest == nullptr || pipe.newest->buffer->n_datas == 0)
+        return false;
+    width = static_cast<int>(pipe.format.size.width);
+    height = static_cast<int>(pipe.format.size.height);
+    return planeUsable(pipe.newest->buffer->datas[0], width, height, stride, pixels);
+}
+
 void onProcess(void*) {
     // Only the newest buffer is of use; older ones go straight back.
     pw_buffer* newest = nullptr;
@@ -81,16 +94,23 @@ void onProcess(void*) {
     }
     if (newest == nullptr)
         return;
-    spa_buffer* buffer = newest->buffer;
-    int width = static_cast<int>(pipe.format.size.width);
-    int height = static_cast<int>(pipe.format.size.height);
-    PixelOrder order;
+    pw_buffer* previous = pipe.newest;
+    pipe.newest = newest;
+    int width = 0;
+    int height = 0;
     size_t stride = 0;
     const uint8_t* pixels = nullptr;
-    if (buffer->n_datas > 0 && pixelOrderOf(pipe.format.format, order) &&
-        planeUsable(buffer->datas[0], width, height, stride, pixels))
-        storeFrame(pixels, width, height, stride, order);
-    pw_stream_queue_buffer(pipe.stream, newest);
+    PixelOrder order;
+    if (newestPlane(width, height, stride, pixels) && pixelOrderOf(pipe.format.format, order)) {
+        if (previous != nullptr)
+            pw_stream_queue_buffer(pipe.stream, previous);
+        noteNewFrame();
+    } else {
+        // A buffer without a picture (a cursor-only update, a damaged one): the one
+        // before stays the newest.
+        pipe.newest = previous;
+        pw_stream_queue_buffer(pipe.stream, newest);
+    }
 }
 
 void onStateChanged(void*, pw_stream_state, pw_stream_state state, const char*) {
@@ -126,6 +146,7 @@ bool startLoop() {
 void destroyStream() {
     if (pipe.stream == nullptr)
         return;
+    pipe.newest = nullptr;  // the stream's buffers go with it
     spa_hook_remove(&pipe.listener);
     pw_stream_destroy(pipe.stream);
     pipe.stream = nullptr;
@@ -173,6 +194,37 @@ void stopFrames() {
         pw_thread_loop_unlock(pipe.loop);
     }
     noteStreamLost();
+}
+
+bool copyNewestFrame(std::vector<uint8_t>& pixels, int& width, int& height) {
+    std::lock_guard guard(startMutex);
+    if (pipe.loop == nullptr)
+        return false;
+    pw_thread_loop_lock(pipe.loop);
+    size_t stride = 0;
+    const uint8_t* from = nullptr;
+    PixelOrder order;
+    bool have = newestPlane(width, height, stride, from) && pixelOrderOf(pipe.format.format, order);
+    if (have) {
+        size_t rowBytes = static_cast<size_t>(width) * 4;
+        pixels.resize(rowBytes * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y) {
+            uint8_t* to = pixels.data() + rowBytes * static_cast<size_t>(y);
+            const uint8_t* row = from + stride * static_cast<size_t>(y);
+            if (order == PixelOrder::Bgrx) {
+                std::memcpy(to, row, rowBytes);
+                continue;
+            }
+            for (int x = 0; x < width; ++x, to += 4, row += 4) {
+                to[0] = row[2];
+                to[1] = row[1];
+                to[2] = row[0];
+                to[3] = row[3];
+            }
+        }
+    }
+    pw_thread_loop_unlock(pipe.loop);
+    return have;
 }
 
 }  // namespace platform::wayland

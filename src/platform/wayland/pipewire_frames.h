@@ -1,8 +1,10 @@
 // The PipeWire stream that carries the compositor's frames, on a thread of PipeWire's
-// own. Every buffer is stored as the newest frame (frame_store.h).
+// own. The newest buffer is kept out of the stream until a newer one comes, so that the
+// server thread can take it when it captures.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace platform::wayland {
 
@@ -12,5 +14,9 @@ bool startFrames(uint32_t nodeId);
 
 // Stops taking frames; frames are black until the next start.
 void stopFrames();
+
+// Copies the newest frame into `pixels` as BGRX rows of width * 4 bytes. False when the
+// stream has none (or is gone).
+bool copyNewestFrame(std::vector<uint8_t>& pixels, int& width, int& height);
 
 }  // namespace platform::wayland
