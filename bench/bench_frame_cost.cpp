@@ -35,10 +35,10 @@ namespace {
 
 using bench_support::kRounds;
 using bench_support::kServerCycleMs;
+using bench_support::measureFloor;
 using bench_support::measureServer;
 using bench_support::printRow;
 using bench_support::Row;
-using bench_support::threadCpuMs;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -88,33 +88,6 @@ void changeDesktop() {
     XSync(ownDisplay, False);
 }
 
-// XShmGetImage and a bare encode at quality 50, on this thread's CPU clock.
-// Back to back, or one frame every pauseMs as the server makes them (between two frames
-// the caches are taken over by others, which a tight loop never sees).
-Row measureFloor(bool changing, int cycles, int pauseMs) {
-    platform::PixelView view;
-    double cpu = 0;
-    size_t bytes = 0;
-    for (int i = 0; i < cycles; ++i) {
-        if (changing)
-            changeDesktop();
-        if (pauseMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-        double before = threadCpuMs();
-        if (!platform::captureDisplay(view)) {
-            std::fprintf(stderr, "bench_frame_cost: no capture\n");
-            std::exit(1);
-        }
-        bytes =
-            bench_support::bareJpegEncode(view.pixels, view.width, view.height, view.stride, 50);
-        cpu += threadCpuMs() - before;
-    }
-    Row row;
-    row.cpuMsPerFrame = cpu / cycles;
-    row.frameBytes = bytes;
-    return row;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,8 +124,9 @@ int main(int argc, char** argv) {
             showChangingWindow();
         std::vector<Row> floor, pacedFloor, memory, file;
         for (int round = 0; round < kRounds; ++round) {
-            floor.push_back(measureFloor(changing, perRound, 0));
-            pacedFloor.push_back(measureFloor(changing, perRound, kServerCycleMs));
+            floor.push_back(measureFloor(changing ? changeDesktop : nullptr, perRound, 0));
+            pacedFloor.push_back(
+                measureFloor(changing ? changeDesktop : nullptr, perRound, kServerCycleMs));
             void (*change)() = changing ? changeDesktop : nullptr;
             memory.push_back(measureServer(server, port, true, change, perRound));
             file.push_back(measureServer(server, port, false, change, perRound));

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "bare_jpeg.h"
+#include "platform/screen.h"
 #include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
@@ -109,6 +111,33 @@ inline Row measureServer(pid_t server, int port, bool memoryRoute, void (*before
             .count() /
         cycles;
     row.frameBytes = cycle.frameBytes;
+    return row;
+}
+
+// The floor: the platform's capture and a bare encode at quality 50, on this thread's
+// CPU clock. Back to back, or one frame every pauseMs as the server makes them (between
+// two frames the caches are taken over by others, which a tight loop never sees);
+// `beforeEachFrame` (if any) is called outside the measured time.
+inline Row measureFloor(void (*beforeEachFrame)(), int cycles, int pauseMs) {
+    platform::PixelView view;
+    double cpu = 0;
+    size_t bytes = 0;
+    for (int i = 0; i < cycles; ++i) {
+        if (beforeEachFrame != nullptr)
+            beforeEachFrame();
+        if (pauseMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        double before = threadCpuMs();
+        if (!platform::captureDisplay(view)) {
+            std::fprintf(stderr, "frame cost: no capture\n");
+            std::exit(1);
+        }
+        bytes = bareJpegEncode(view.pixels, view.width, view.height, view.stride, 50);
+        cpu += threadCpuMs() - before;
+    }
+    Row row;
+    row.cpuMsPerFrame = cpu / cycles;
+    row.frameBytes = bytes;
     return row;
 }
 

@@ -13,56 +13,17 @@
 #include "bare_jpeg.h"
 #include "frame_cost.h"
 #include "platform/screen.h"
+#include "support/programs.h"
 
 namespace {
 
 using bench_support::kRounds;
 using bench_support::kServerCycleMs;
+using bench_support::measureFloor;
 using bench_support::measureServer;
 using bench_support::printRow;
 using bench_support::processCpuMs;
 using bench_support::Row;
-using bench_support::threadCpuMs;
-
-pid_t startProgram(const std::vector<std::string>& arguments) {
-    std::fflush(stdout);  // or the child's reopening writes it out once more
-    pid_t child = ::fork();
-    if (child != 0)
-        return child;
-    FILE* quiet = std::freopen("/dev/null", "w", stdout);
-    quiet = std::freopen("/dev/null", "w", stderr);
-    (void)quiet;
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-}
-
-void stopProgram(pid_t pid) {
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-}
-
-Row measureFloor(int cycles, int pauseMs) {
-    platform::PixelView view;
-    double cpu = 0;
-    size_t bytes = 0;
-    for (int i = 0; i < cycles; ++i) {
-        if (pauseMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-        double before = threadCpuMs();
-        if (!platform::captureDisplay(view)) {
-            std::fprintf(stderr, "wayland_frame_cost: no frame\n");
-            std::exit(1);
-        }
-        bytes =
-            bench_support::bareJpegEncode(view.pixels, view.width, view.height, view.stride, 50);
-        cpu += threadCpuMs() - before;
-    }
-    return {cpu / cycles, 0, bytes};
-}
 
 // The first frame of this process's own session, waited for a bounded time.
 bool firstFrame(platform::Size& size) {
@@ -85,7 +46,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const pid_t compositor = static_cast<pid_t>(std::atoi(mutterPid));
-    pid_t page = startProgram({"foot", "sh", "-c", "ls -l /usr/bin; exec sleep 100000"});
+    pid_t page =
+        testing_support::startProgram({"foot", "sh", "-c", "ls -l /usr/bin; exec sleep 100000"});
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
     // Before this process starts threads of its own.
@@ -108,17 +70,17 @@ int main(int argc, char** argv) {
     const int perRound = std::max(1, cycles / kRounds);
     double compositorMsPerSecond[2] = {0, 0};
     for (bool changing : {false, true}) {
-        pid_t printer =
-            changing
-                ? startProgram({"foot", "sh", "-c", "while :; do date +%s%N; sleep 0.02; done"})
-                : -1;
+        pid_t printer = changing
+                            ? testing_support::startProgram(
+                                  {"foot", "sh", "-c", "while :; do date +%s%N; sleep 0.02; done"})
+                            : -1;
         if (changing)
             std::this_thread::sleep_for(std::chrono::seconds(1));
         std::vector<Row> floor, pacedFloor, memory, file;
         std::vector<double> compositorCpu;
         for (int round = 0; round < kRounds; ++round) {
-            floor.push_back(measureFloor(perRound, 0));
-            pacedFloor.push_back(measureFloor(perRound, kServerCycleMs));
+            floor.push_back(measureFloor(nullptr, perRound, 0));
+            pacedFloor.push_back(measureFloor(nullptr, perRound, kServerCycleMs));
             double compositorBefore = processCpuMs(compositor);
             auto wallBefore = std::chrono::steady_clock::now();
             memory.push_back(measureServer(server, port, true, nullptr, perRound));
@@ -137,7 +99,7 @@ int main(int argc, char** argv) {
         printRow(desktop, "file route / paced", file, pacedFloor);
         compositorMsPerSecond[changing ? 1 : 0] = bench_support::median(compositorCpu);
         if (changing)
-            stopProgram(printer);
+            testing_support::stopProgram(printer);
     }
     std::printf(
         "\nCompositor while one client is served by the memory route: %.1f ms CPU a "
@@ -146,6 +108,6 @@ int main(int argc, char** argv) {
     std::printf("Idle server with one logged-in client: %.2f ms CPU a second.\n",
                 bench_support::idleCpuMsPerSecond(server, port));
     bench_support::stopServerProcess(serverProcess);
-    stopProgram(page);
+    testing_support::stopProgram(page);
     return 0;
 }

@@ -18,6 +18,7 @@
 #include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "settings/password.h"
+#include "support/program_login.h"
 #include "support/temp_dir.h"
 #include "unit/host_jpeg_support.h"
 // (keep)
@@ -107,22 +108,6 @@ protected:
         return false;
     }
 
-    // The program needs a moment to start its server: try for a bounded time.
-    std::unique_ptr<testing_support::RawClient> connectAndLogIn() {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            auto client = std::make_unique<testing_support::RawClient>(port_);
-            if (client->connected()) {
-                auto login = korvo::encodeLogin("anna", "secret");
-                client->send(login.data(), login.size());
-                EXPECT_EQ(client->receive(2), std::string("\x02\x09", 2));
-                return client;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        ADD_FAILURE() << "the program never listened on port " << port_;
-        return nullptr;
-    }
-
     // One frame by the chunked route: chunks of 1023 bytes until a shorter one.
     static std::string receiveFrame(testing_support::RawClient& client) {
         client.send("imag2");
@@ -154,7 +139,7 @@ protected:
 };
 
 TEST_F(ServerProgramTest, FramesShowTheDisplayAndEventsTypeIntoIt) {
-    auto client = connectAndLogIn();
+    auto client = testing_support::connectAndLogIn(port_);
     ASSERT_NE(client, nullptr);
 
     std::string frame = receiveFrame(*client);

@@ -4,10 +4,6 @@
 // compositor that goes away and comes back. in_private_session.sh provides the session.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +16,8 @@
 #include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "settings/password.h"
+#include "support/program_login.h"
+#include "support/programs.h"
 #include "support/temp_dir.h"
 #include "unit/host_jpeg_support.h"
 
@@ -33,34 +31,6 @@ using testing_support::readBytes;
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 800;
-
-// Starts a program of the session with its output dropped; -1 when it cannot.
-pid_t startInSession(const std::vector<std::string>& arguments) {
-    pid_t child = ::fork();
-    if (child != 0)
-        return child;
-    FILE* quiet = std::freopen("/dev/null", "w", stdout);
-    if (std::getenv("KORVO_TEST_SHOW_ERRORS") == nullptr)
-        quiet = std::freopen("/dev/null", "w", stderr);
-    (void)quiet;
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-}
-
-void stopInSession(pid_t& pid) {
-    if (pid <= 0)
-        return;
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 300 && ::waitpid(pid, nullptr, WNOHANG) != pid; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    pid = -1;
-}
 
 struct Picture {
     host_testing::Decoded decoded;
@@ -96,36 +66,21 @@ protected:
                 "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
         if (windowsOffscreen_)
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        program_ = startInSession({bin + "/korvo"});
+        program_ = testing_support::startProgram({bin + "/korvo"});
         ::unsetenv("QT_QPA_PLATFORM");
         ASSERT_GT(program_, 0);
-        client_ = connectAndLogIn();
+        client_ = testing_support::connectAndLogIn(port_);
         ASSERT_NE(client_, nullptr);
         // Started after the program's window, so that it has the keyboard; the compositor
         // centres it.
-        terminal_ = startInSession({"foot", "/bin/sh"});
+        terminal_ = testing_support::startProgram({"foot", "/bin/sh"});
     }
 
     void TearDown() override {
         client_.reset();
-        stopInSession(program_);
-        stopInSession(terminal_);
-        stopInSession(compositor_);
-    }
-
-    std::unique_ptr<testing_support::RawClient> connectAndLogIn() {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            auto client = std::make_unique<testing_support::RawClient>(port_);
-            if (client->connected()) {
-                auto login = korvo::encodeLogin("anna", "secret");
-                client->send(login.data(), login.size());
-                EXPECT_EQ(client->receive(2), std::string("\x02\x09", 2));
-                return client;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        ADD_FAILURE() << "the program never listened on port " << port_;
-        return nullptr;
+        testing_support::stopProgram(program_);
+        testing_support::stopProgram(terminal_);
+        testing_support::stopProgram(compositor_);
     }
 
     // One frame by the memory route: a tag before every 1023 bytes; the frame ends with
@@ -276,7 +231,7 @@ TEST_F(CompositorRestartTest, BlackFramesWhileGoneThenFramesAgain) {
     pid_t original = static_cast<pid_t>(std::atoi(std::getenv("KORVO_TEST_MUTTER_PID")));
     ASSERT_GT(original, 0);
     ::kill(original, SIGKILL);
-    stopInSession(terminal_);
+    testing_support::stopProgram(terminal_);
 
     bool black = false;
     for (int i = 0; i < 50 && !black; ++i) {
@@ -286,16 +241,16 @@ TEST_F(CompositorRestartTest, BlackFramesWhileGoneThenFramesAgain) {
     }
     EXPECT_TRUE(black) << "frames went on showing a compositor that is gone";
 
-    compositor_ =
-        startInSession({"mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
-                        std::getenv("WAYLAND_DISPLAY"), "--virtual-monitor", "1280x800"});
+    compositor_ = testing_support::startProgram(
+        {"mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
+         std::getenv("WAYLAND_DISPLAY"), "--virtual-monitor", "1280x800"});
     // The terminal needs the new compositor up: started again until it stays.
     Picture again;
     for (int i = 0; i < 20 && again.brightest() <= 60; ++i) {
         if (terminal_ > 0 && ::waitpid(terminal_, nullptr, WNOHANG) == terminal_)
             terminal_ = -1;
         if (terminal_ <= 0)
-            terminal_ = startInSession({"foot", "/bin/sh"});
+            terminal_ = testing_support::startProgram({"foot", "/bin/sh"});
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         again = decode(chunkFrame());
     }
