@@ -43,6 +43,11 @@ struct CursorImage {
 // other client would reset when it closed).
 bool displayReachable();
 
+// Called when the server starts: a desktop that shares its screen only through a session
+// of its own (a Wayland compositor's) sets that up here, so that the screen is not
+// shared while nobody serves it. Elsewhere it does nothing.
+void startSharingDisplay();
+
 // Size of the primary display, measured afresh at every call. False when there is none.
 bool primaryDisplaySize(Size& size);
 

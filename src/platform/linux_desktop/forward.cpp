@@ -25,6 +25,11 @@ bool displayReachable() {
     return wayland::displayReachable();
 }
 
+void startSharingDisplay() {
+    if (!onX11())
+        wayland::startSharingDisplay();
+}
+
 bool primaryDisplaySize(Size& size) {
     return onX11() ? x11::primaryDisplaySize(size) : wayland::primaryDisplaySize(size);
 }

@@ -9,6 +9,7 @@
 namespace platform::wayland {
 
 bool displayReachable();
+void startSharingDisplay();
 bool primaryDisplaySize(Size& size);
 bool captureDisplay(PixelView& view);
 bool displayUnchangedSinceCapture();

@@ -52,12 +52,17 @@ void notePointerMoved() {
     pointerMoved = true;
 }
 
-bool primaryDisplaySize(Size& size) {
+void startSharingDisplay() {
     startGnomeSession();
+}
+
+// Without a session (the client role) there is no size to be had: the compositor tells
+// it only to a screen cast.
+bool primaryDisplaySize(Size& size) {
     std::unique_lock lock(sizeMutex);
     // Only until the first stream has told its size: the session is being set up.
     static bool waited = false;
-    if (!waited) {
+    if (!waited && gnomeSessionStarted()) {
         waited = true;
         sizeKnown.wait_for(lock, std::chrono::milliseconds(kFirstSizeWaitMs),
                            [] { return streamSize.width > 0; });
@@ -67,7 +72,6 @@ bool primaryDisplaySize(Size& size) {
 }
 
 bool captureDisplay(PixelView& view) {
-    startGnomeSession();
     pointerMoved = false;
     // Before the stream's first buffer and while it is gone the caller paints black.
     if (!streamHasFrame)

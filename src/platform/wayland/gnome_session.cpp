@@ -1,5 +1,6 @@
 #include "platform/wayland/gnome_session.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -256,11 +257,20 @@ void sendWarmUp() {
     notifySession("NotifyKeyboardKeysym", g_variant_new("(ub)", kShiftKeysym, FALSE));
 }
 
+std::atomic<bool> sessionThreadStarted{false};
+
 }  // namespace
 
 void startGnomeSession() {
     static std::once_flag started;
-    std::call_once(started, [] { std::thread(runSessionThread).detach(); });
+    std::call_once(started, [] {
+        sessionThreadStarted = true;
+        std::thread(runSessionThread).detach();
+    });
+}
+
+bool gnomeSessionStarted() {
+    return sessionThreadStarted;
 }
 
 void notifySession(const char* method, GVariant* parameters) {

@@ -10,6 +10,7 @@ namespace platform::wayland {
 
 // Starts the session's thread at the first call; later calls cost nothing.
 void startGnomeSession();
+bool gnomeSessionStarted();
 
 // Sends one call of the session's input methods without waiting for an answer. The
 // parameters (a floating reference) are taken in any case; nothing is sent while no

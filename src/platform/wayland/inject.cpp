@@ -26,7 +26,6 @@ void sendKey(uint8_t virtualKey, unsigned flags) {
 }  // namespace
 
 void setCursorPosition(int x, int y) {
-    startGnomeSession();
     Size size;
     if (!wayland::primaryDisplaySize(size))
         return;
