@@ -20,6 +20,7 @@
 #include "support/programs.h"
 #include "support/temp_dir.h"
 #include "unit/host_jpeg_support.h"
+#include "x11/xvfb.h"
 
 #ifndef KORVO_PROGRAM
 #error "KORVO_PROGRAM names the program under test"
@@ -54,6 +55,7 @@ class WaylandServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(std::getenv("DISPLAY"), nullptr) << "the session has no X server";
+        ASSERT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
         port_ = testing_support::freeLoopbackPort();
         const std::string bin = directory_.file("bin");
         std::filesystem::create_directories(bin);
@@ -66,7 +68,9 @@ protected:
                 "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
         if (windowsOffscreen_)
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        program_ = testing_support::startProgram({bin + "/korvo"});
+        // Standard error kept: the program says there which desktop it serves.
+        program_ = testing_support::startProgram(
+            {"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", bin + "/korvo", errors()}, xDisplay_);
         ::unsetenv("QT_QPA_PLATFORM");
         ASSERT_GT(program_, 0);
         client_ = testing_support::connectAndLogIn(port_);
@@ -156,7 +160,10 @@ protected:
         return false;
     }
 
+    std::string errors() const { return directory_.file("errors"); }
+
     bool windowsOffscreen_ = false;
+    std::string xDisplay_;  // an X server beside the compositor, as XWayland would be
     testing_support::TempDir directory_;
     std::unique_ptr<testing_support::RawClient> client_;
     korvo::InputEvent pointer_;
@@ -219,8 +226,54 @@ TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
     EXPECT_TRUE(appearsWithin(clicks, "^[[M")) << "no click reached the terminal";
 }
 
-// Qt's Wayland platform (6.4) ends a program whose compositor went away, so the
-// program's windows are kept off the compositor here: what is tested is the server.
+// An X server beside the compositor, as XWayland is in a GNOME session: the program's
+// windows open there (where it can place them), while the desktop it shares is still
+// the Wayland one.
+class XWaylandTest : public WaylandServerTest {
+protected:
+    XWaylandTest() {
+        if (xvfb_.start("1024x768x24"))
+            xDisplay_ = xvfb_.name();
+    }
+
+    bool windowShownOnX() {
+        Display* display = XOpenDisplay(xDisplay_.c_str());
+        if (display == nullptr)
+            return false;
+        bool shown = false;
+        for (int i = 0; i < 250 && !shown; ++i) {
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+            for (unsigned c = 0; c < count; ++c) {
+                XWindowAttributes attributes{};
+                XGetWindowAttributes(display, children[c], &attributes);
+                shown = shown || attributes.map_state == IsViewable;
+            }
+            if (children != nullptr)
+                XFree(children);
+            if (!shown)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        XCloseDisplay(display);
+        return shown;
+    }
+
+    testing_support::Xvfb xvfb_;
+};
+
+TEST_F(XWaylandTest, WindowsOpenOnXWhileTheWaylandDesktopIsShared) {
+    ASSERT_FALSE(xDisplay_.empty()) << "Xvfb did not start";
+    EXPECT_TRUE(windowShownOnX()) << "the main window did not open through X";
+    Picture lit = firstLitFrame();
+    EXPECT_EQ(lit.decoded.width, kWidth) << "the frames are the Wayland monitor's";
+    const std::string said = readBytes(errors());
+    EXPECT_EQ(said, "korvo: desktop: GNOME remote desktop (Wayland)\n");
+}
+
+// Last of all: it ends the session's own compositor. Qt's Wayland platform (6.4) ends a program
+// whose compositor went away, so the program's windows are kept off the compositor here: what is
+// tested is the server.
 class CompositorRestartTest : public WaylandServerTest {
 protected:
     CompositorRestartTest() { windowsOffscreen_ = true; }
