@@ -1,7 +1,8 @@
-// The real program as a server on a headless GNOME Wayland session (no X server at all),
-// seen through a plain socket: frames of the shared monitor by both routes, a still
-// desktop served frame after frame, typing and clicks into a Wayland terminal, and a
-// compositor that goes away and comes back. in_private_session.sh provides the session.
+// The real program as a server on a headless GNOME Wayland session, seen through a plain
+// socket: frames of the shared monitor by both routes, a still desktop served frame after
+// frame, typing and clicks into a Wayland terminal, the program's windows with and
+// without an X server beside the compositor, and a compositor that goes away and comes
+// back. in_private_session.sh provides the session.
 #include <gtest/gtest.h>
 
 #include <algorithm>
