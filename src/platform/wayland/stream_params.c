@@ -3,7 +3,8 @@
 #include <spa/buffer/buffer.h>
 #include <spa/param/video/format-utils.h>
 
-/* clang-format off: one property and its value a line */
+/* One property and its value a line. */
+/* clang-format off */
 const struct spa_pod* korvoVideoFormats(struct spa_pod_builder* builder) {
     return spa_pod_builder_add_object(
         builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
