@@ -1,8 +1,8 @@
 // The real program as a server on a headless GNOME Wayland session, seen through a plain
-// socket: frames of the shared monitor by both routes, a still desktop served frame after
-// frame, typing and clicks into a Wayland terminal, the program's windows with and
-// without an X server beside the compositor, and a compositor that goes away and comes
-// back. in_private_session.sh provides the session.
+// socket: frames of the shared monitor by both routes with the cursor painted in where
+// the pointer was sent, a still desktop served frame after frame, typing and clicks into a Wayland
+// terminal, the program's windows with and without an X server beside the compositor, and a
+// compositor that goes away and comes back. in_private_session.sh provides the session.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -184,6 +184,33 @@ TEST_F(WaylandServerTest, FramesOfTheMonitorByBothRoutes) {
     EXPECT_EQ(byFile.decoded.width, kWidth);
     EXPECT_EQ(byFile.decoded.height, kHeight);
     EXPECT_GT(byFile.brightest(), 60);
+}
+
+TEST_F(WaylandServerTest, TheCursorIsPaintedWhereThePointerWasSent) {
+    // Over the dark background, right of and below the centred windows.
+    pointer_.pointerX = 8594;  // x = 1100
+    pointer_.pointerY = 8750;  // y = 700
+    const auto brightestNear = [](const Picture& picture, int left, int top) {
+        int best = 0;
+        for (int y = top; y < top + 20; ++y) {
+            for (int x = left; x < left + 20; ++x) {
+                const uint8_t* p = &picture.decoded.rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
+                best = std::max(best, p[0] + p[1] + p[2]);
+            }
+        }
+        return best;
+    };
+    ASSERT_LT(brightestNear(firstLitFrame(), 1100, 700), 500) << "not a dark place";
+    sendEvent(pointer_);
+    bool painted = false;
+    for (int i = 0; i < 50 && !painted; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Picture picture = decode(chunkFrame());
+        // The arrow's light inside, and nothing of it a little farther left.
+        painted = picture.decoded.width == kWidth && brightestNear(picture, 1100, 700) > 600 &&
+                  brightestNear(picture, 1040, 700) < 500;
+    }
+    EXPECT_TRUE(painted) << "no cursor at (1100, 700) in the frames";
 }
 
 TEST_F(WaylandServerTest, StillDesktopIsServedFrameAfterFrame) {
