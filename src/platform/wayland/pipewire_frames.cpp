@@ -52,6 +52,11 @@ void onParamChanged(void*, uint32_t id, const spa_pod* param) {
     if (spa_format_video_raw_parse(param, &format) < 0)
         return;
     pipe.format = format;
+    // A buffer of the old format is not read with the new one's size.
+    if (pipe.newest != nullptr) {
+        pw_stream_queue_buffer(pipe.stream, pipe.newest);
+        pipe.newest = nullptr;
+    }
     noteStreamSize(static_cast<int>(format.size.width), static_cast<int>(format.size.height));
     uint8_t space[256];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(space, sizeof space);
