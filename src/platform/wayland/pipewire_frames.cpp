@@ -73,7 +73,10 @@ bool planeUsable(const spa_data& data, int width, int height, size_t& stride,
         return false;
     size_t rowBytes = static_cast<size_t>(width) * 4;
     stride = data.chunk->stride > 0 ? static_cast<size_t>(data.chunk->stride) : rowBytes;
-    size_t offset = data.chunk->offset % (data.maxsize == 0 ? 1 : data.maxsize);
+    if (data.maxsize == 0)
+        return false;
+    // The chunk's offset counts modulo the plane's size, as PipeWire defines it.
+    size_t offset = data.chunk->offset % data.maxsize;
     size_t needed = offset + stride * static_cast<size_t>(height - 1) + rowBytes;
     if (stride < rowBytes || needed > data.maxsize)
         return false;
