@@ -234,8 +234,8 @@ TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
     // The temporary folder's name has capitals: Shift is played too.
     // Typed again while the terminal may still be starting.
     const std::string touched = directory_.file("Touched-1");
-    for (int i = 0; i < 100 && !std::filesystem::exists(touched); ++i) {
-        if (i % 25 == 0)
+    for (int i = 0; i < 250 && !std::filesystem::exists(touched); ++i) {
+        if (i % 50 == 0)
             typeLine("touch " + touched);
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
@@ -245,12 +245,16 @@ TEST_F(WaylandServerTest, TypingAndClicksReachTheTerminal) {
     // cat makes visible ("^[[M").
     const std::string clicks = directory_.file("clicks");
     typeLine("printf '\\033[?1000h'; cat -v > " + clicks);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Clicked again (each line ended by Return, when cat sees it) until the shell has
+    // switched reporting on and cat runs.
     korvo::InputEvent click = pointer_;
     click.mouseChanged = 1;
     click.leftClick = 1;
-    sendEvent(click);
-    typeLine("");  // cat sees the line once Return ends it
+    for (int i = 0; i < 20 && readBytes(clicks).find("^[[M") == std::string::npos; ++i) {
+        sendEvent(click);
+        typeLine("");
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
     EXPECT_TRUE(appearsWithin(clicks, "^[[M")) << "no click reached the terminal";
 }
 
