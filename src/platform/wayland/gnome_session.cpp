@@ -1,11 +1,11 @@
 #include "platform/wayland/gnome_session.h"
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "platform/wayland/bus_calls.h"
 #include "platform/wayland/pipewire_frames.h"
 
 namespace platform::wayland {
@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kRemoteDesktop = "org.gnome.Mutter.RemoteDesktop";
 constexpr const char* kScreenCast = "org.gnome.Mutter.ScreenCast";
 constexpr const char* kRemoteSession = "org.gnome.Mutter.RemoteDesktop.Session";
-constexpr int kCallTimeoutMs = 5000;
+constexpr const char* kWho = "GNOME remote desktop";
 // After a session closed while the compositor stays: a pause before the next try, so a
 // compositor that keeps refusing is not asked in a busy loop.
 constexpr unsigned kRetrySeconds = 2;
@@ -40,41 +40,10 @@ bool compositorPresent = false;
 std::string pendingStreamPath;
 std::string pendingSessionPath;
 
-void report(const char* what, GError* error) {
-    std::fprintf(stderr, "korvo: GNOME remote desktop: %s%s%s\n", what, error ? ": " : "",
-                 error ? error->message : "");
-    g_clear_error(&error);
-}
-
-// One call on the compositor, waited for; the result is null on failure (reported).
-GVariant* callCompositor(GDBusConnection* connection, const char* service, const char* path,
-                         const char* interface, const char* method, GVariant* parameters,
-                         const char* replyType) {
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection, service, path, interface, method, parameters,
-        replyType ? G_VARIANT_TYPE(replyType) : nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
-        kCallTimeoutMs, nullptr, &error);
-    if (reply == nullptr)
-        report(method, error);
-    return reply;
-}
-
-std::string objectPathOf(GVariant* reply) {
-    std::string path;
-    if (reply != nullptr) {
-        const char* text = nullptr;
-        g_variant_get(reply, "(&o)", &text);
-        path = text;
-        g_variant_unref(reply);
-    }
-    return path;
-}
-
 std::string sessionIdOf(GDBusConnection* connection, const std::string& sessionPath) {
-    GVariant* reply = callCompositor(connection, kRemoteDesktop, sessionPath.c_str(),
-                                     "org.freedesktop.DBus.Properties", "Get",
-                                     g_variant_new("(ss)", kRemoteSession, "SessionId"), "(v)");
+    GVariant* reply = callAndWait(connection, kWho, kRemoteDesktop, sessionPath.c_str(),
+                                  "org.freedesktop.DBus.Properties", "Get",
+                                  g_variant_new("(ss)", kRemoteSession, "SessionId"), "(v)");
     std::string id;
     if (reply != nullptr) {
         GVariant* value = nullptr;
@@ -116,7 +85,7 @@ void onStreamAdded(GDBusConnection*, const char*, const char*, const char*, cons
     uint32_t node = 0;
     g_variant_get(parameters, "(u)", &node);
     if (!startFrames(node)) {
-        report("PipeWire cannot be reached", nullptr);
+        reportOnBus(kWho, "PipeWire cannot be reached", nullptr);
         return;
     }
     {
@@ -147,16 +116,16 @@ void scheduleRetry(GDBusConnection* connection) {
 
 void onSessionClosed(GDBusConnection* connection, const char*, const char*, const char*,
                      const char*, GVariant*, gpointer) {
-    report("the session was closed", nullptr);
+    reportOnBus(kWho, "the session was closed", nullptr);
     dropSession(connection);
     scheduleRetry(connection);
 }
 
 void createSession(GDBusConnection* connection) {
     dropSession(connection);
-    std::string sessionPath =
-        objectPathOf(callCompositor(connection, kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop",
-                                    kRemoteDesktop, "CreateSession", nullptr, "(o)"));
+    std::string sessionPath = objectPathOf(
+        callAndWait(connection, kWho, kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop",
+                    kRemoteDesktop, "CreateSession", nullptr, "(o)"));
     std::string sessionId = sessionPath.empty() ? "" : sessionIdOf(connection, sessionPath);
     std::string castPath;
     if (!sessionId.empty()) {
@@ -165,8 +134,8 @@ void createSession(GDBusConnection* connection) {
         g_variant_builder_add(&properties, "{sv}", "remote-desktop-session-id",
                               g_variant_new_string(sessionId.c_str()));
         castPath = objectPathOf(
-            callCompositor(connection, kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast,
-                           "CreateSession", g_variant_new("(a{sv})", &properties), "(o)"));
+            callAndWait(connection, kWho, kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast,
+                        "CreateSession", g_variant_new("(a{sv})", &properties), "(o)"));
     }
     std::string streamPath;
     if (!castPath.empty()) {
@@ -175,8 +144,8 @@ void createSession(GDBusConnection* connection) {
         g_variant_builder_add(&properties, "{sv}", "cursor-mode",
                               g_variant_new_uint32(kCursorEmbedded));
         // The empty connector is the primary monitor.
-        streamPath = objectPathOf(callCompositor(
-            connection, kScreenCast, castPath.c_str(), "org.gnome.Mutter.ScreenCast.Session",
+        streamPath = objectPathOf(callAndWait(
+            connection, kWho, kScreenCast, castPath.c_str(), "org.gnome.Mutter.ScreenCast.Session",
             "RecordMonitor", g_variant_new("(sa{sv})", "", &properties), "(o)"));
     }
     if (streamPath.empty()) {
@@ -191,8 +160,8 @@ void createSession(GDBusConnection* connection) {
     closedSubscription = g_dbus_connection_signal_subscribe(
         connection, kRemoteDesktop, kRemoteSession, "Closed", sessionPath.c_str(), nullptr,
         G_DBUS_SIGNAL_FLAGS_NONE, onSessionClosed, nullptr, nullptr);
-    GVariant* started = callCompositor(connection, kRemoteDesktop, sessionPath.c_str(),
-                                       kRemoteSession, "Start", nullptr, nullptr);
+    GVariant* started = callAndWait(connection, kWho, kRemoteDesktop, sessionPath.c_str(),
+                                    kRemoteSession, "Start", nullptr, nullptr);
     if (started == nullptr) {
         dropSession(connection);
         scheduleRetry(connection);
@@ -208,36 +177,18 @@ void onCompositorAppeared(GDBusConnection* connection, const char*, const char*,
 
 void onCompositorVanished(GDBusConnection* connection, const char*, gpointer) {
     if (compositorPresent)
-        report("the compositor went away; frames are black until it is back", nullptr);
+        reportOnBus(kWho, "the compositor went away; frames are black until it is back", nullptr);
     compositorPresent = false;
     if (connection != nullptr)
         dropSession(connection);
 }
 
-GDBusConnection* connectSessionBus() {
-    GError* error = nullptr;
-    char* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    GDBusConnection* connection = nullptr;
-    if (address != nullptr)
-        connection = g_dbus_connection_new_for_address_sync(
-            address,
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, &error);
-    g_free(address);
-    if (connection == nullptr)
-        report("no session bus", error);
-    return connection;
-}
-
 void runSessionThread() {
     context = g_main_context_new();
     g_main_context_push_thread_default(context);
-    GDBusConnection* connection = connectSessionBus();
+    GDBusConnection* connection = connectSessionBus(kWho);
     if (connection == nullptr)
         return;
-    // Our calls go out while the connection lives; the process ends without closing it.
-    g_dbus_connection_set_exit_on_close(connection, FALSE);
     {
         std::lock_guard lock(session.mutex);
         session.connection = connection;
