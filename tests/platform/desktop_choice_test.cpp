@@ -45,10 +45,10 @@ TEST(DesktopChoice, TheOverrideWinsAndANonsenseOneIsIgnored) {
     EXPECT_NE(note.find("KORVO_DESKTOP=mir"), std::string::npos) << note;
 }
 
-TEST(DesktopChoice, ThePortalServesThroughX11UntilItIsBuilt) {
+TEST(DesktopChoice, AWaylandSessionWithoutGnomesInterfaceTakesThePortal) {
     std::string note;
-    EXPECT_EQ(choose({"", true, false, true}, &note), Desktop::X11);
-    EXPECT_NE(note.find("portal"), std::string::npos) << note;
+    EXPECT_EQ(choose({"", true, false, true}, &note), Desktop::Portal);
+    EXPECT_EQ(note, "desktop: the desktop portal (Wayland)");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "integration/raw_client.h"
@@ -58,27 +59,39 @@ protected:
         ASSERT_EQ(std::getenv("DISPLAY"), nullptr) << "the session has no X server";
         ASSERT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
         port_ = testing_support::freeLoopbackPort();
-        const std::string bin = directory_.file("bin");
-        std::filesystem::create_directories(bin);
-        std::filesystem::copy_file(KORVO_PROGRAM, bin + "/korvo");
-        testing_support::writeBytes(
-            bin + "/settings.ini",
-            "[server]\r\nuser = anna\r\npass = " + korvo::encodePassword("secret") +
-                "\r\nport = " + std::to_string(port_) +
-                "\r\nimage = 5\r\nkeyboard = 1\r\nmouse = 1\r\n"
-                "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
-        if (windowsOffscreen_)
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // Standard error kept: the program says there which desktop it serves.
-        program_ = testing_support::startProgram(
-            {"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", bin + "/korvo", errors()}, xDisplay_);
-        ::unsetenv("QT_QPA_PLATFORM");
+        program_ = startServer("bin", port_, desktop_, windowsOffscreen_, xDisplay_);
         ASSERT_GT(program_, 0);
         client_ = testing_support::connectAndLogIn(port_);
         ASSERT_NE(client_, nullptr);
         // Started after the program's window, so that it has the keyboard; the compositor
         // centres it.
-        terminal_ = testing_support::startProgram({"foot", "/bin/sh"});
+        if (terminalAtStart_)
+            terminal_ = testing_support::startProgram({"foot", "/bin/sh"});
+    }
+
+    // A copy of the program in a folder of its own, serving on `port`, its standard error
+    // kept in the folder's "errors" (it says there which desktop it serves). `desktop`
+    // (KORVO_DESKTOP) empty lets it choose; `display` names an X display for its windows.
+    pid_t startServer(const std::string& name, int port, const std::string& desktop, bool offscreen,
+                      const std::string& display) {
+        const std::string bin = directory_.file(name);
+        std::filesystem::create_directories(bin);
+        std::filesystem::copy_file(KORVO_PROGRAM, bin + "/korvo");
+        testing_support::writeBytes(
+            bin + "/settings.ini",
+            "[server]\r\nuser = anna\r\npass = " + korvo::encodePassword("secret") +
+                "\r\nport = " + std::to_string(port) +
+                "\r\nimage = 5\r\nkeyboard = 1\r\nmouse = 1\r\n"
+                "[misc]\r\nstart = server\r\nsuppress = 1\r\nlang = English\r\n");
+        if (offscreen)
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (!desktop.empty())
+            ::setenv("KORVO_DESKTOP", desktop.c_str(), 1);
+        pid_t pid = testing_support::startProgram(
+            {"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", bin + "/korvo", bin + "/errors"}, display);
+        ::unsetenv("QT_QPA_PLATFORM");
+        ::unsetenv("KORVO_DESKTOP");
+        return pid;
     }
 
     void TearDown() override {
@@ -161,9 +174,12 @@ protected:
         return false;
     }
 
-    std::string errors() const { return directory_.file("errors"); }
+    std::string errors() const { return directory_.file("bin/errors"); }
 
     bool windowsOffscreen_ = false;
+    bool terminalAtStart_ = true;
+    int keyPauseMs_ = 0;    // between two typed characters
+    std::string desktop_;   // KORVO_DESKTOP for the program under test
     std::string xDisplay_;  // an X server beside the compositor, as XWayland would be
     testing_support::TempDir directory_;
     std::unique_ptr<testing_support::RawClient> client_;
@@ -301,6 +317,146 @@ TEST_F(XWaylandTest, WindowsOpenOnXWhileTheWaylandDesktopIsShared) {
     EXPECT_EQ(lit.decoded.width, kWidth) << "the frames are the Wayland monitor's";
     const std::string said = readBytes(errors());
     EXPECT_EQ(said, "korvo: desktop: GNOME remote desktop (Wayland)\n");
+}
+
+// The desktop portal in the same session (its GNOME backend shows the consent dialog on
+// the shared screen), and a second copy of the program on GNOME's interface as the test's
+// own remote control, through which it sees the dialog and clicks it.
+class PortalTest : public WaylandServerTest {
+protected:
+    PortalTest() {
+        desktop_ = "portal";
+        windowsOffscreen_ = true;
+        terminalAtStart_ = false;  // it would cover the dialog
+        ::setenv("XDG_CURRENT_DESKTOP", "GNOME", 1);
+        portalBackend_ = testing_support::startProgram({"/usr/libexec/xdg-desktop-portal-gnome"});
+        portal_ = testing_support::startProgram({"/usr/libexec/xdg-desktop-portal"});
+        for (int i = 0; i < 100 && !portalOnBus(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        remotePort_ = testing_support::freeLoopbackPort();
+        // A display name of its own gives it an instance lock of its own; its windows are
+        // offscreen, so no X server is asked for.
+        remote_ = startServer("remote", remotePort_, "gnome", true, ":4242");
+    }
+
+    ~PortalTest() override {
+        remoteClient_.reset();
+        testing_support::stopProgram(remote_);
+        testing_support::stopProgram(portal_);
+        testing_support::stopProgram(portalBackend_);
+    }
+
+    static bool portalOnBus() {
+        return std::system(
+                   "gdbus call --session --dest org.freedesktop.DBus --object-path "
+                   "/org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner "
+                   "org.freedesktop.portal.Desktop 2>/dev/null | grep -q true") == 0;
+    }
+
+    // The blue of the dialog's Share button (and of its switch, once on) in the remote
+    // control's frame: how many pixels, and their centre.
+    struct Blue {
+        long count = 0;
+        int x = -1;
+        int y = -1;
+    };
+    Blue blueOnScreen() {
+        std::swap(client_, remoteClient_);
+        Picture picture = decode(chunkFrame());
+        std::swap(client_, remoteClient_);
+        long sumX = 0, sumY = 0, count = 0;
+        for (int y = 0; y < picture.decoded.height; ++y) {
+            for (int x = 0; x < picture.decoded.width; ++x) {
+                const uint8_t* p = &picture.decoded.rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
+                bool blue = p[0] < 90 && p[1] > 110 && p[1] < 160 && p[2] > 200;
+                sumX += blue ? x : 0, sumY += blue ? y : 0, count += blue ? 1 : 0;
+            }
+        }
+        if (count == 0)
+            return {};
+        return {count, static_cast<int>(sumX / count), static_cast<int>(sumY / count)};
+    }
+
+    // The dialog's Share button, waited for a bounded time; x is -1 when none came.
+    Blue findShareButton() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            Blue blue = blueOnScreen();
+            if (blue.count > 200)
+                return blue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return {};
+    }
+
+    // A left click at a pixel of the monitor, through the remote control.
+    void clickThroughRemote(int x, int y) {
+        std::swap(client_, remoteClient_);
+        korvo::InputEvent click;
+        click.pointerX = static_cast<float>(x) * 10000 / kWidth;
+        click.pointerY = static_cast<float>(y) * 10000 / kHeight;
+        sendEvent(click);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        click.mouseChanged = 1;
+        click.leftClick = 1;
+        sendEvent(click);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::swap(client_, remoteClient_);
+    }
+
+    void SetUp() override {
+        WaylandServerTest::SetUp();
+        remoteClient_ = testing_support::connectAndLogIn(remotePort_);
+        ASSERT_NE(remoteClient_, nullptr);
+    }
+
+    pid_t portal_ = -1;
+    pid_t portalBackend_ = -1;
+    pid_t remote_ = -1;
+    int remotePort_ = 0;
+    std::unique_ptr<testing_support::RawClient> remoteClient_;
+};
+
+// The dialog's switch "Allow remote interaction" lies below its Share button, and its
+// Cancel button to the left, at these distances in this GNOME release.
+constexpr int kSwitchFromShareX = -24;
+constexpr int kSwitchFromShareY = 200;
+constexpr int kCancelFromShareX = -422;
+
+TEST_F(PortalTest, AllowedInTheDialogTheDesktopIsSharedAndTyped) {
+    Blue share = findShareButton();
+    ASSERT_GT(share.x, 0) << "no consent dialog on the screen";
+    // Clicked until the switch shows blue too: a click can come before the dialog takes it.
+    bool allowed = false;
+    for (int i = 0; i < 5 && !allowed; ++i) {
+        clickThroughRemote(share.x + kSwitchFromShareX, share.y + kSwitchFromShareY);
+        allowed = blueOnScreen().count > share.count + 200;
+    }
+    ASSERT_TRUE(allowed) << "the switch for remote interaction did not turn on";
+    clickThroughRemote(share.x, share.y);
+
+    Picture shared = firstLitFrame();
+    EXPECT_EQ(shared.decoded.width, kWidth) << "no frames of the monitor after the dialog";
+    terminal_ = testing_support::startProgram({"foot", "/bin/sh"});
+    const std::string touched = directory_.file("ThroughThePortal");
+    for (int i = 0; i < 250 && !std::filesystem::exists(touched); ++i) {
+        if (i % 50 == 0)
+            typeLine("touch " + touched);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+    EXPECT_TRUE(std::filesystem::exists(touched)) << "typing through the portal did not arrive";
+}
+
+TEST_F(PortalTest, RefusedInTheDialogTheServerGoesOnWithBlackFrames) {
+    Blue share = findShareButton();
+    ASSERT_GT(share.x, 0) << "no consent dialog on the screen";
+    clickThroughRemote(share.x + kCancelFromShareX, share.y);
+    for (int i = 0; i < 5; ++i) {
+        Picture picture = decode(chunkFrame());
+        EXPECT_GT(picture.decoded.width, 0) << "frame " << i;
+        EXPECT_EQ(picture.brightest(), 0) << "frame " << i;
+    }
+    EXPECT_EQ(::kill(program_, 0), 0) << "the server did not survive";
+    EXPECT_NE(readBytes(errors()).find("refused"), std::string::npos) << readBytes(errors());
 }
 
 // Last of all: it ends the session's own compositor. Qt's Wayland platform (6.4) ends a program

@@ -51,12 +51,17 @@ Desktop chooseDesktop(const DesktopFacts& facts, std::string& note) {
                 "portal on the session bus; falling back to X11 (XWayland). ";
         }
     }
-    // The portal route is not built yet: it serves through X11 meanwhile.
-    if (chosen == Desktop::Portal) {
-        note += "the desktop portal route is not available in this build; using X11 (XWayland). ";
-        chosen = Desktop::X11;
+    switch (chosen) {
+        case Desktop::Gnome:
+            note += "desktop: GNOME remote desktop (Wayland)";
+            break;
+        case Desktop::Portal:
+            note += "desktop: the desktop portal (Wayland)";
+            break;
+        case Desktop::X11:
+            note += "desktop: X11";
+            break;
     }
-    note += chosen == Desktop::Gnome ? "desktop: GNOME remote desktop (Wayland)" : "desktop: X11";
     return chosen;
 }
 
@@ -67,6 +72,8 @@ Desktop activeDesktop() {
         std::string note;
         chosen = chooseDesktop(factsOfThisSession(), note);
         std::fprintf(stderr, "korvo: %s\n", note.c_str());
+        if (chosen == Desktop::Portal)
+            wayland::usePortal();
     });
     return chosen;
 }

@@ -22,6 +22,10 @@ int16_t virtualKeyForCharacter(uint8_t character);
 void keyboardEvent(uint8_t virtualKey, uint8_t scanCode, unsigned flags);
 void sendVirtualKeyInput(uint8_t virtualKey, unsigned flags);
 
+// Serve through the desktop portal instead of GNOME's interface; called before anything
+// else of this desktop.
+void usePortal();
+
 // What the session bus offers now: GNOME's remote-desktop and screen-cast interfaces,
 // or the desktop portal (running or startable on demand). False when there is no bus.
 bool gnomeInterfacesOffered();

@@ -8,12 +8,15 @@
 #include "platform/wayland/frame_store.h"
 #include "platform/wayland/gnome_session.h"
 #include "platform/wayland/pipewire_frames.h"
+#include "platform/wayland/portal_session.h"
+#include "platform/wayland/route.h"
 
 namespace platform::wayland {
 namespace {
 
 // How long the first frame request waits for the session to tell the monitor's size.
 constexpr int kFirstSizeWaitMs = 3000;
+constexpr Size kStandInSize{1024, 768};
 
 std::mutex sizeMutex;
 std::condition_variable sizeKnown;
@@ -53,14 +56,19 @@ void notePointerMoved() {
 }
 
 void startSharingDisplay() {
-    startGnomeSession();
+    if (onPortal())
+        startPortalSession();
+    else
+        startGnomeSession();
 }
 
 // Without a session (the client role) there is no size to be had: the compositor tells
 // it only to a screen cast.
 bool primaryDisplaySize(Size& size) {
     std::unique_lock lock(sizeMutex);
-    // Only until the first stream has told its size: the session is being set up.
+    bool sharing = gnomeSessionStarted() || portalSessionStarted();
+    // Only until GNOME's first stream has told its size: the session is being set up. The
+    // portal's waits for a person to answer its dialog; no frame waits for that.
     static bool waited = false;
     if (!waited && gnomeSessionStarted()) {
         waited = true;
@@ -68,6 +76,10 @@ bool primaryDisplaySize(Size& size) {
                            [] { return streamSize.width > 0; });
     }
     size = streamSize;
+    // No stream has come (a consent dialog not answered, or refused): the frames are black
+    // ones of a stand-in size, so that a client keeps getting frames.
+    if (sharing && size.width <= 0)
+        size = kStandInSize;
     return size.width > 0 && size.height > 0;
 }
 

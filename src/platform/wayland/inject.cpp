@@ -7,6 +7,8 @@
 #include "platform/wayland/desktop.h"
 #include "platform/wayland/frame_store.h"
 #include "platform/wayland/gnome_session.h"
+#include "platform/wayland/portal_session.h"
+#include "platform/wayland/route.h"
 
 namespace platform::wayland {
 namespace {
@@ -19,8 +21,12 @@ void sendKey(uint8_t virtualKey, unsigned flags) {
     uint32_t keysym = keys::keysymForVirtualKey(virtualKey);
     if (keysym == keys::kNoKeysym)
         return;  // the layout's own keys are not known without its keyboard map
-    gboolean pressed = (flags & kKeyUp) == 0 ? TRUE : FALSE;
-    notifySession("NotifyKeyboardKeysym", g_variant_new("(ub)", keysym, pressed));
+    bool pressed = (flags & kKeyUp) == 0;
+    if (onPortal())
+        portalKeysym(keysym, pressed);
+    else
+        notifySession("NotifyKeyboardKeysym",
+                      g_variant_new("(ub)", keysym, pressed ? TRUE : FALSE));
 }
 
 }  // namespace
@@ -32,7 +38,10 @@ void setCursorPosition(int x, int y) {
     // Kept on the monitor, as the contract promises.
     double onX = std::clamp(x, 0, size.width - 1);
     double onY = std::clamp(y, 0, size.height - 1);
-    notifyPointerAt(onX, onY);
+    if (onPortal())
+        portalPointerAt(onX, onY);
+    else
+        notifyPointerAt(onX, onY);
     notePointerMoved();
 }
 
@@ -41,8 +50,11 @@ void mouseButton(unsigned flag, int, int) {
     int32_t button = (flag == kLeftDown || flag == kLeftUp) ? kButtonLeft : kButtonRight;
     if (flag != kLeftDown && flag != kLeftUp && flag != kRightDown && flag != kRightUp)
         return;
-    gboolean pressed = (flag == kLeftDown || flag == kRightDown) ? TRUE : FALSE;
-    notifySession("NotifyPointerButton", g_variant_new("(ib)", button, pressed));
+    bool pressed = flag == kLeftDown || flag == kRightDown;
+    if (onPortal())
+        portalButton(button, pressed);
+    else
+        notifySession("NotifyPointerButton", g_variant_new("(ib)", button, pressed ? TRUE : FALSE));
 }
 
 int16_t virtualKeyForCharacter(uint8_t character) {

@@ -3,6 +3,8 @@
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <mutex>
 
@@ -162,14 +164,22 @@ void destroyStream() {
 
 }  // namespace
 
-bool startFrames(uint32_t nodeId) {
+bool startFrames(uint32_t nodeId, int remote) {
     std::lock_guard guard(startMutex);
-    if (!startLoop())
+    if (!startLoop()) {
+        if (remote >= 0)
+            ::close(remote);
         return false;
+    }
     pw_thread_loop_lock(pipe.loop);
     destroyStream();
-    if (pipe.core == nullptr)
+    if (remote >= 0) {
+        if (pipe.core != nullptr)
+            pw_core_disconnect(pipe.core);
+        pipe.core = pw_context_connect_fd(pipe.context, remote, nullptr, 0);
+    } else if (pipe.core == nullptr) {
         pipe.core = pw_context_connect(pipe.context, nullptr, 0);
+    }
     if (pipe.core == nullptr) {
         pw_thread_loop_unlock(pipe.loop);
         return false;

@@ -9,8 +9,10 @@
 namespace platform::wayland {
 
 // Connects to the node and starts taking frames; a stream already running is stopped
-// first. False when PipeWire cannot be reached.
-bool startFrames(uint32_t nodeId);
+// first. `remote`, when not -1, is a PipeWire connection handed to us (the portal's), to
+// be used instead of the user's PipeWire; it is taken over. False when PipeWire cannot be
+// reached.
+bool startFrames(uint32_t nodeId, int remote = -1);
 
 // Stops taking frames; frames are black until the next start.
 void stopFrames();
