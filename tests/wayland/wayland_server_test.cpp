@@ -1,8 +1,9 @@
 // The real program as a server on a headless GNOME Wayland session, seen through a plain
 // socket: frames of the shared monitor by both routes with the cursor painted in where
-// the pointer was sent, a still desktop served frame after frame, typing and clicks into a Wayland
-// terminal, the program's windows with and without an X server beside the compositor, and a
-// compositor that goes away and comes back. in_private_session.sh provides the session.
+// the pointer was sent, a still desktop served frame after frame, typing and clicks into a
+// Wayland terminal, the program's windows with and without an X server beside the
+// compositor, the desktop portal's consent dialog allowed and refused, and a compositor
+// that goes away and comes back. in_private_session.sh provides the session.
 #include <gtest/gtest.h>
 
 #include <algorithm>
