@@ -8,9 +8,8 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVO_WERROR=ON
 
-.PHONY: all deps configure build run demo test test-windows windows package package-windows test-package \
-	sanitize tsan bench soak \
-	real-clients faults \
+.PHONY: all deps configure build run demo demo-wayland test test-windows windows package \
+	package-windows test-package sanitize tsan bench soak real-clients faults bench-wayland \
 	fuzz format format-check clean
 
 all: build
@@ -30,6 +29,10 @@ run: build
 # A server on a private desktop and a client logged in to it; Ctrl+C ends it.
 demo: build
 	@scripts/demo $(BUILD_DIR)/korvo
+
+# The same with the server on a private headless GNOME Wayland session.
+demo-wayland: build
+	@scripts/demo --wayland $(BUILD_DIR)/korvo
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
@@ -79,6 +82,12 @@ tsan: deps
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The server's CPU per frame on a private headless GNOME Wayland session, at two monitor sizes.
+bench-wayland: build
+	@for size in 1280x800 1920x1080; do \
+		KORVO_SESSION_SIZE=$$size tests/wayland/in_private_session.sh $(BUILD_DIR)/bench/wayland_frame_cost || exit 1; \
+	done
 
 # Twenty clients and five kinds of attack against one server for ten minutes
 # (docs/reliability.md); SOAK_SECONDS shortens it.

@@ -41,9 +41,15 @@ struct CursorImage {
 };
 
 // True when the desktop's display could be reached at the first call, so that windows
-// can be shown and the screen captured. The connection opened for the question stays
-// open (an X server with no other client would reset when it closed).
+// can be shown: the X display when there is one (XWayland too), else the Wayland
+// display. The connection opened for an X display stays open (an X server with no
+// other client would reset when it closed).
 bool displayReachable();
+
+// Called when the server starts: a desktop that shares its screen only through a session
+// of its own (a Wayland compositor's) sets that up here, so that the screen is not
+// shared while nobody serves it. Elsewhere it does nothing.
+void startSharingDisplay();
 
 // Size of the primary display, measured afresh at every call. False when there is none.
 bool primaryDisplaySize(Size& size);

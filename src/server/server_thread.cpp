@@ -3,6 +3,7 @@
 #include "host/frame_capture.h"
 #include "platform/clock.h"
 #include "platform/net.h"
+#include "platform/screen.h"
 #include "platform/threads.h"
 #include "protocol/wire.h"
 #include "server/client_table.h"
@@ -159,6 +160,7 @@ int runServer() {
     forgetFailedLogins();
     // frameBuffer may have served the client role since.
     forgetLastFrame();
+    platform::startSharingDisplay();
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);

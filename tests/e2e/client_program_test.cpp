@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "integration/raw_client.h"
 #include "settings/password.h"
 #include "support/temp_dir.h"
 #include "x11/xvfb.h"
@@ -29,19 +30,6 @@ namespace {
 
 using testing_support::startProgram;
 using testing_support::stopProgram;
-
-// A port nobody listens on now.
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // A display's whole screen as 0xRRGGBB values, row by row.
 struct Screen {
@@ -126,7 +114,7 @@ protected:
         std::filesystem::create_directories(directory_.file("runtime"));
         ::setenv("XDG_RUNTIME_DIR", directory_.file("runtime").c_str(), 1);
 
-        const int port = freePort();
+        const int port = testing_support::freeLoopbackPort();
         const std::string login =
             "user = anna\r\npass = " + korvo::encodePassword("secret") + "\r\n";
         server_ = startKorvo("server", serverDesktop_.name(),

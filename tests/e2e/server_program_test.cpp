@@ -18,6 +18,7 @@
 #include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "settings/password.h"
+#include "support/program_login.h"
 #include "support/temp_dir.h"
 #include "unit/host_jpeg_support.h"
 // (keep)
@@ -35,19 +36,6 @@ using testing_support::readBytes;
 using testing_support::startProgram;
 using testing_support::stopProgram;
 
-// A port nobody listens on now.
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 class ServerProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,7 +47,7 @@ protected:
             startProgram({"xterm", "-geometry", "80x24+0+0", "-e", "/bin/sh"}, xvfb_.name());
         ASSERT_TRUE(waitForTerminal());
 
-        port_ = freePort();
+        port_ = testing_support::freeLoopbackPort();
         const std::string bin = directory_.file("bin");
         std::filesystem::create_directories(bin);
         std::filesystem::create_directories(directory_.file("runtime"));
@@ -120,22 +108,6 @@ protected:
         return false;
     }
 
-    // The program needs a moment to start its server: try for a bounded time.
-    std::unique_ptr<testing_support::RawClient> connectAndLogIn() {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            auto client = std::make_unique<testing_support::RawClient>(port_);
-            if (client->connected()) {
-                auto login = korvo::encodeLogin("anna", "secret");
-                client->send(login.data(), login.size());
-                EXPECT_EQ(client->receive(2), std::string("\x02\x09", 2));
-                return client;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        ADD_FAILURE() << "the program never listened on port " << port_;
-        return nullptr;
-    }
-
     // One frame by the chunked route: chunks of 1023 bytes until a shorter one.
     static std::string receiveFrame(testing_support::RawClient& client) {
         client.send("imag2");
@@ -167,7 +139,7 @@ protected:
 };
 
 TEST_F(ServerProgramTest, FramesShowTheDisplayAndEventsTypeIntoIt) {
-    auto client = connectAndLogIn();
+    auto client = testing_support::connectAndLogIn(port_);
     ASSERT_NE(client, nullptr);
 
     std::string frame = receiveFrame(*client);

@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -44,6 +46,19 @@ inline int pollSocket(pollfd* entry, int timeoutMs) {
     return ::poll(entry, 1, timeoutMs);
 }
 #endif
+
+// A loopback port nobody listens on now.
+inline int freeLoopbackPort() {
+    SocketHandle fd = ::socket(AF_INET, kSocketType, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    closeSocket(fd);
+    return ntohs(address.sin_port);
+}
 
 class RawClient {
 public:
@@ -147,6 +162,23 @@ inline std::string bytes(std::initializer_list<int> values) {
     for (int v : values)
         text.push_back(static_cast<char>(v));
     return text;
+}
+
+// A client of a server that is still starting: tries to connect for up to ten seconds,
+// then sends the 85-byte login message given and puts the server's answer (2 bytes when
+// all is well) into `reply`. Null when nobody listened on the port by then.
+inline std::unique_ptr<RawClient> logInWhenListening(int port, const uint8_t* login,
+                                                     size_t loginLength, std::string& reply) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        auto client = std::make_unique<RawClient>(port);
+        if (client->connected()) {
+            client->send(login, loginLength);
+            reply = client->receive(2);
+            return client;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
 }
 
 }  // namespace testing_support

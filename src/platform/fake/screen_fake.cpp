@@ -58,6 +58,8 @@ void moveFakeCursor(int x, int y) {
 
 }  // namespace fake
 
+void startSharingDisplay() {}
+
 bool displayReachable() {
     std::lock_guard<std::mutex> guard(fake::screenLock);
     return fake::script.displayPresent;

@@ -49,14 +49,21 @@ bool nonEmpty(const char* value) {
 }
 
 // Qt ends the process when its display cannot be opened, so the display is tried first:
-// without one the program goes on without windows instead of dying.
+// without one the program goes on without windows instead of dying. Unless the user
+// chose a platform, X is used wherever there is an X server (XWayland too: only there
+// can windows be placed where the program puts them), else the Wayland display.
 bool windowsCanOpen() {
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (nonEmpty(chosen) && std::strncmp(chosen, "xcb", 3) != 0)
         return true;  // a platform chosen on purpose (offscreen, wayland, ...)
-    if (!nonEmpty(std::getenv("DISPLAY")))
+    bool x = nonEmpty(std::getenv("DISPLAY"));
+    if (!x && (nonEmpty(chosen) || !nonEmpty(std::getenv("WAYLAND_DISPLAY"))))
         return false;
-    return platform::displayReachable();
+    if (!platform::displayReachable())
+        return false;
+    if (!nonEmpty(chosen))
+        ::setenv("QT_QPA_PLATFORM", x ? "xcb" : "wayland", 1);
+    return true;
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/screen.h"
 #include "platform/x11/cursor_shape.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/display_watch.h"
 #include "platform/x11/pixel_format.h"
@@ -132,6 +132,8 @@ bool readScreen(x11::DisplayLock& lock, CaptureBuffer& buffer, const x11::Screen
 
 }  // namespace
 
+namespace x11 {
+
 bool primaryDisplaySize(Size& size) {
     x11::DisplayLock lock;
     if (lock.display() == nullptr)
@@ -184,4 +186,5 @@ bool displayUnchangedSinceCapture() {
     return unchanged && !lock.lost();
 }
 
+}  // namespace x11
 }  // namespace platform

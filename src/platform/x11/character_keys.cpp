@@ -6,35 +6,16 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-#include "platform/inject.h"
+#include "platform/keys/virtual_keys.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/keyboard_map.h"
-#include "platform/x11/virtual_keys.h"
 
 namespace platform {
 namespace {
 
 constexpr int16_t kNoKey = -1;
 constexpr int16_t kWithShift = 0x100;
-
-// Control characters with a key of their own. Form feed is the Clear key: the viewer
-// sends Clear as that character, and a layout's Ctrl+L answer would type an "L".
-uint8_t controlCharacterKey(uint8_t character) {
-    switch (character) {
-        case 0x08:
-            return 0x08;  // Backspace
-        case 0x09:
-            return 0x09;  // Tab
-        case 0x0C:
-            return 0x0C;  // Clear
-        case 0x0D:
-            return 0x0D;  // Enter
-        case 0x1B:
-            return 0x1B;  // Escape
-        default:
-            return 0;
-    }
-}
 
 // True when Shift alone (and nothing for the first level) selects the level.
 bool reachableWithShift(const x11::KeyboardMap& map, const x11::KeyPlace& place) {
@@ -51,7 +32,7 @@ bool reachableWithShift(const x11::KeyboardMap& map, const x11::KeyPlace& place)
 
 // True when the injector, given the virtual key, presses that key code.
 bool pressesKey(const x11::KeyboardMap& map, uint8_t virtualKey, KeyCode code) {
-    KeySym keysym = x11::keysymForVirtualKey(virtualKey);
+    KeySym keysym = keys::keysymForVirtualKey(virtualKey);
     if (keysym == NoSymbol)
         return true;  // a layout key: numbered after its key code
     std::vector<x11::KeyPlace> places = map.placesOf(keysym);
@@ -60,9 +41,11 @@ bool pressesKey(const x11::KeyboardMap& map, uint8_t virtualKey, KeyCode code) {
 
 }  // namespace
 
+namespace x11 {
+
 int16_t virtualKeyForCharacter(uint8_t character) {
     if (character < 0x20 || (character >= 0x7F && character < 0xA0)) {
-        uint8_t key = controlCharacterKey(character);
+        uint8_t key = keys::controlCharacterKey(character);
         return key == 0 ? kNoKey : key;
     }
     x11::DisplayLock lock;
@@ -83,4 +66,5 @@ int16_t virtualKeyForCharacter(uint8_t character) {
     return kNoKey;
 }
 
+}  // namespace x11
 }  // namespace platform

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/screen.h"
 #include "platform/x11/cursor_shape.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/display_watch.h"
 
@@ -41,6 +41,8 @@ unsigned long givenSerial = 0;
 unsigned givenOn = 0;
 
 }  // namespace
+
+namespace x11 {
 
 bool cursorPosition(Point& point) {
     x11::DisplayLock lock;
@@ -94,8 +96,6 @@ bool currentCursorImage(CursorImage& image) {
     XFree(cursor);
     return usable;
 }
-
-namespace x11 {
 
 bool cursorShapeUnchanged(DisplayLock& lock) {
     if (givenOn != lock.generation() || !fixesReady(lock))

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "platform/screen.h"
+#include "platform/x11/desktop.h"
 
 namespace platform {
 namespace {
@@ -17,6 +17,8 @@ Display* probeConnection = nullptr;
 
 }  // namespace
 
+namespace x11 {
+
 bool displayReachable() {
     std::lock_guard lock(probeMutex);
     if (probeConnection == nullptr)
@@ -24,4 +26,5 @@ bool displayReachable() {
     return probeConnection != nullptr;
 }
 
+}  // namespace x11
 }  // namespace platform

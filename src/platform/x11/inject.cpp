@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/inject.h"
+#include "platform/keys/virtual_keys.h"
+#include "platform/x11/desktop.h"
 #include "platform/x11/display_connection.h"
 #include "platform/x11/keyboard_map.h"
 #include "platform/x11/primary_output.h"
-#include "platform/x11/virtual_keys.h"
 
 namespace platform {
 namespace {
@@ -190,8 +190,8 @@ void sendKeysym(x11::DisplayLock& lock, const KeyboardMap& map, KeySym keysym, b
 }
 
 void sendVirtualKey(uint8_t virtualKey, unsigned flags) {
-    KeySym keysym = x11::keysymForVirtualKey(virtualKey);
-    int layoutIndex = x11::layoutKeyIndex(virtualKey);
+    KeySym keysym = keys::keysymForVirtualKey(virtualKey);
+    int layoutIndex = keys::layoutKeyIndex(virtualKey);
     if (keysym == NoSymbol && layoutIndex < 0)
         return;
     x11::DisplayLock lock;
@@ -213,6 +213,8 @@ void sendVirtualKey(uint8_t virtualKey, unsigned flags) {
 }
 
 }  // namespace
+
+namespace x11 {
 
 void setCursorPosition(int x, int y) {
     x11::DisplayLock lock;
@@ -268,4 +270,5 @@ void sendVirtualKeyInput(uint8_t virtualKey, unsigned flags) {
     sendVirtualKey(virtualKey, flags);
 }
 
+}  // namespace x11
 }  // namespace platform

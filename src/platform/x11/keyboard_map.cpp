@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "platform/x11/virtual_keys.h"
+#include "platform/keys/virtual_keys.h"
 
 namespace platform::x11 {
 namespace {
@@ -59,7 +59,7 @@ std::vector<KeyPlace> KeyboardMap::placesOf(KeySym keysym) const {
     }
     auto rank = [this](const KeyPlace& place) {
         KeySym plain = keysymAt(place.code, 0);
-        bool extra = virtualKeyForKeysym(plain) == 0;
+        bool extra = keys::virtualKeyForKeysym(static_cast<uint32_t>(plain)) == 0;
         bool keypad = isKeypadKeysym(plain) || isKeypadKeysym(keysymAt(place.code, 1));
         return std::make_tuple(extra, keypad, place.level, place.code);
     };
@@ -109,7 +109,7 @@ std::vector<KeyCode> KeyboardMap::layoutKeys() const {
     for (int code = description_->min_key_code; code <= description_->max_key_code; ++code) {
         auto keyCode = static_cast<KeyCode>(code);
         KeySym plain = keysymAt(keyCode, 0);
-        if (plain != NoSymbol && virtualKeyForKeysym(plain) == 0 &&
+        if (plain != NoSymbol && keys::virtualKeyForKeysym(static_cast<uint32_t>(plain)) == 0 &&
             (isLatin1Character(plain) || isLatin1Character(keysymAt(keyCode, 1))))
             keys.push_back(keyCode);
     }
@@ -117,13 +117,13 @@ std::vector<KeyCode> KeyboardMap::layoutKeys() const {
 }
 
 uint8_t KeyboardMap::virtualKeyOf(KeyCode code) const {
-    uint8_t virtualKey = virtualKeyForKeysym(keysymAt(code, 0));
+    uint8_t virtualKey = keys::virtualKeyForKeysym(static_cast<uint32_t>(keysymAt(code, 0)));
     if (virtualKey != 0)
         return virtualKey;
     std::vector<KeyCode> keys = layoutKeys();
     for (size_t i = 0; i < keys.size(); ++i) {
         if (keys[i] == code)
-            return layoutVirtualKey(i);
+            return keys::layoutVirtualKey(i);
     }
     return 0;
 }

@@ -68,6 +68,8 @@ bool prepare(CaptureBuffer& buffer, HDC screen, int width, int height) {
 
 }  // namespace
 
+void startSharingDisplay() {}
+
 bool displayReachable() {
     HDC screen = ::GetDC(nullptr);
     if (screen == nullptr)
