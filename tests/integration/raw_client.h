@@ -25,6 +25,7 @@ namespace testing_support {
 // starts before any client of a test connects).
 #ifdef _WIN32
 using SocketHandle = SOCKET;
+using AddressLength = int;
 constexpr SocketHandle kNoSocket = INVALID_SOCKET;
 constexpr int kSocketType = SOCK_STREAM;
 constexpr int kSendFlags = 0;
@@ -36,6 +37,7 @@ inline int pollSocket(pollfd* entry, int timeoutMs) {
 }
 #else
 using SocketHandle = int;
+using AddressLength = socklen_t;
 constexpr SocketHandle kNoSocket = -1;
 constexpr int kSocketType = SOCK_STREAM | SOCK_CLOEXEC;
 constexpr int kSendFlags = MSG_NOSIGNAL;
@@ -54,7 +56,7 @@ inline int freeLoopbackPort() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
+    AddressLength length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     closeSocket(fd);
     return ntohs(address.sin_port);
