@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "bare_jpeg.h"
+#include "cycle_client.h"
 #include "platform/screen.h"
-#include "protocol/input_event.h"
 #include "protocol/wire.h"
 #include "raw_client.h"
 #include "server_process.h"
@@ -36,13 +36,7 @@ inline bool requestCycle(testing_support::RawClient& client, bool memoryRoute, C
     client.send("alive");
     if (client.receive(5) != "alive")
         return false;
-    korvo::InputEvent event;
-    event.pointerX = 5000;
-    event.pointerY = 5000;
-    uint8_t body[korvo::kInputEventSize];
-    korvo::encodeInputEvent(event, body);
-    auto message = korvo::encodeEventMessage(body);
-    client.send(message.data(), message.size());
+    bench_support::sendIdleEvent(client);
     cycle.frameBytes = 0;
     if (memoryRoute) {
         client.send("imag2");
