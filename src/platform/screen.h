@@ -51,7 +51,7 @@ bool displayReachable();
 // of its own (a Wayland compositor's) sets that up here, so that the screen is not
 // shared while nobody serves it. Elsewhere it does nothing. What such a session lets the
 // program keep between starts (the consent given to share) goes into programFilesFolder,
-// the folder of settings.ini.
+// the folder of settings.ini; empty keeps nothing.
 void startSharingDisplay(const std::string& programFilesFolder);
 
 // Size of the primary display, measured afresh at every call. False when there is none.

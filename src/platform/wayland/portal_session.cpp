@@ -260,8 +260,10 @@ void runPortalThread() {
         std::lock_guard lock(portal.mutex);
         portal.connection = bus;
     }
-    // Older portals (version 1) ask at every start.
-    portalPersists = portalNumber(kRemoteDesktop, "version") >= kFirstPersistingVersion;
+    // Older portals (version 1) ask at every start, as does a program with nowhere to keep
+    // the token.
+    portalPersists =
+        !tokenFolder.empty() && portalNumber(kRemoteDesktop, "version") >= kFirstPersistingVersion;
     if (portalPersists)
         restoreToken = keptPortalToken(tokenFolder);
     g_dbus_connection_signal_subscribe(bus, kPortal, "org.freedesktop.portal.Request", "Response",
