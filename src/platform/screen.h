@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -48,8 +49,10 @@ bool displayReachable();
 
 // Called when the server starts: a desktop that shares its screen only through a session
 // of its own (a Wayland compositor's) sets that up here, so that the screen is not
-// shared while nobody serves it. Elsewhere it does nothing.
-void startSharingDisplay();
+// shared while nobody serves it. Elsewhere it does nothing. What such a session lets the
+// program keep between starts (the consent given to share) goes into programFilesFolder,
+// the folder of settings.ini; empty keeps nothing.
+void startSharingDisplay(const std::string& programFilesFolder);
 
 // Size of the primary display, measured afresh at every call. False when there is none.
 bool primaryDisplaySize(Size& size);

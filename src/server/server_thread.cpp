@@ -17,6 +17,7 @@
 #include "settings/settings.h"
 #include "state/network.h"
 #include "state/process_state.h"
+#include "state/program_files.h"
 #include "texts/texts.h"
 
 namespace korvo {
@@ -160,7 +161,7 @@ int runServer() {
     forgetFailedLogins();
     // frameBuffer may have served the client role since.
     forgetLastFrame();
-    platform::startSharingDisplay();
+    platform::startSharingDisplay(programFilesFolder(settingsPath));
     if (!initNetwork()) {
         showServerError(texts.cannotInitializeNetwork);
         return endRun(1);

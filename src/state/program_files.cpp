@@ -30,6 +30,11 @@ std::string chooseSettingsPath(const std::string& programDirectory) {
     return inFolder(userFolder, kSettingsFileName);
 }
 
+std::string programFilesFolder(const std::string& settingsPath) {
+    const size_t slash = settingsPath.find_last_of('/');
+    return slash == std::string::npos ? "." : settingsPath.substr(0, slash);
+}
+
 std::string findHelpFile(const std::string& programDirectory) {
     const std::string name(fixedText::kHelpFileName);
     if (platform::fileExists(name))

@@ -12,6 +12,9 @@ namespace korvo {
 // the program keeps lives in the folder of this file.
 std::string chooseSettingsPath(const std::string& programDirectory);
 
+// The folder of a settings path that chooseSettingsPath gave.
+std::string programFilesFolder(const std::string& settingsPath);
+
 // The help file: in the current folder, else beside the program, else in the installed
 // data folder. Empty when there is none.
 std::string findHelpFile(const std::string& programDirectory);

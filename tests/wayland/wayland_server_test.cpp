@@ -354,6 +354,17 @@ protected:
                    "org.freedesktop.portal.Desktop 2>/dev/null | grep -q true") == 0;
     }
 
+    // Portals before RemoteDesktop version 2 (Debian 12's) ask at every start and give
+    // no token to keep.
+    static bool portalKeepsConsent() {
+        return std::system(
+                   "gdbus call --session --dest org.freedesktop.portal.Desktop "
+                   "--object-path /org/freedesktop/portal/desktop --method "
+                   "org.freedesktop.DBus.Properties.Get "
+                   "org.freedesktop.portal.RemoteDesktop version 2>/dev/null | "
+                   "grep -q -v 'uint32 1>'") == 0;
+    }
+
     // The blue of the dialog's Share button (and of its switch, once on) in the remote
     // control's frame: how many pixels, and their centre.
     struct Blue {
@@ -445,6 +456,8 @@ TEST_F(PortalTest, AllowedInTheDialogTheDesktopIsSharedAndTyped) {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
     EXPECT_TRUE(std::filesystem::exists(touched)) << "typing through the portal did not arrive";
+    EXPECT_EQ(std::filesystem::exists(directory_.file("bin/portal-token")), portalKeepsConsent())
+        << "the consent is kept exactly where the portal gives a token for it";
 }
 
 TEST_F(PortalTest, RefusedInTheDialogTheServerGoesOnWithBlackFrames) {

@@ -58,7 +58,7 @@ void moveFakeCursor(int x, int y) {
 
 }  // namespace fake
 
-void startSharingDisplay() {}
+void startSharingDisplay(const std::string&) {}
 
 bool displayReachable() {
     std::lock_guard<std::mutex> guard(fake::screenLock);

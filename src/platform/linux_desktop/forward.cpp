@@ -25,9 +25,9 @@ bool displayReachable() {
     return wayland::displayReachable();
 }
 
-void startSharingDisplay() {
+void startSharingDisplay(const std::string& programFilesFolder) {
     if (!onX11())
-        wayland::startSharingDisplay();
+        wayland::startSharingDisplay(programFilesFolder);
 }
 
 bool primaryDisplaySize(Size& size) {

@@ -9,7 +9,7 @@
 namespace platform::wayland {
 
 bool displayReachable();
-void startSharingDisplay();
+void startSharingDisplay(const std::string& programFilesFolder);
 bool primaryDisplaySize(Size& size);
 bool captureDisplay(PixelView& view);
 bool displayUnchangedSinceCapture();

@@ -55,9 +55,9 @@ void notePointerMoved() {
     pointerMoved = true;
 }
 
-void startSharingDisplay() {
+void startSharingDisplay(const std::string& programFilesFolder) {
     if (onPortal())
-        startPortalSession();
+        startPortalSession(programFilesFolder);
     else
         startGnomeSession();
 }

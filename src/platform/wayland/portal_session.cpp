@@ -10,6 +10,7 @@
 
 #include "platform/wayland/bus_calls.h"
 #include "platform/wayland/pipewire_frames.h"
+#include "platform/wayland/portal_token.h"
 
 namespace platform::wayland {
 namespace {
@@ -23,6 +24,9 @@ constexpr const char* kScreenCast = "org.freedesktop.portal.ScreenCast";
 constexpr uint32_t kKeyboardAndPointer = 1 | 2;
 constexpr uint32_t kMonitor = 1;
 constexpr uint32_t kCursorEmbedded = 2;
+// Kept until revoked: the portal gives a restore token to pass at the next start.
+constexpr uint32_t kPersistUntilRevoked = 2;
+constexpr uint32_t kFirstPersistingVersion = 2;
 
 // Written by the session's thread; read by the threads that send input.
 struct Portal {
@@ -42,6 +46,11 @@ std::string sessionPath;
 std::string awaitedRequest;
 void (*nextStep)(GVariant* results) = nullptr;
 unsigned tokenCount = 0;
+// Where the restore token is kept, set before the thread starts; whether this portal
+// gives one, and the one to pass.
+std::string tokenFolder;
+bool portalPersists = false;
+std::string restoreToken;
 
 std::string requestPathFor(const std::string& token) {
     std::string sender = g_dbus_connection_get_unique_name(bus) + 1;  // without the ':'
@@ -162,34 +171,44 @@ void onStarted(GVariant* results) {
         portal.stream = node;
     }
     sendWarmUp();
+    if (portalPersists) {
+        // The token passed is spent: the next start needs the new one (none when the
+        // portal would not keep the consent).
+        const char* next = "";
+        g_variant_lookup(results, "restore_token", "&s", &next);
+        if (!keepPortalToken(tokenFolder, next))
+            reportOnBus(kWho, "the consent could not be kept for the next start", nullptr);
+    }
 }
 
 void onSourcesSelected(GVariant*) {
     ask(kRemoteDesktop, "Start", Before::SessionAndWindow, nullptr, onStarted);
 }
 
-// The cursor modes the portal offers (a bit set); 0 when it does not say.
-uint32_t availableCursorModes() {
+// A number the portal publishes as a property; 0 when it does not say.
+uint32_t portalNumber(const char* interface, const char* property) {
     GVariant* reply =
         callAndWait(bus, kWho, kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "Get",
-                    g_variant_new("(ss)", kScreenCast, "AvailableCursorModes"), "(v)");
-    uint32_t modes = 0;
+                    g_variant_new("(ss)", interface, property), "(v)");
+    uint32_t number = 0;
     if (reply != nullptr) {
         GVariant* value = nullptr;
         g_variant_get(reply, "(v)", &value);
         if (g_variant_is_of_type(value, G_VARIANT_TYPE_UINT32))
-            modes = g_variant_get_uint32(value);
+            number = g_variant_get_uint32(value);
         g_variant_unref(value);
         g_variant_unref(reply);
     }
-    return modes;
+    return number;
 }
 
 // Painted in where the portal can; otherwise the frames go without a cursor.
 uint32_t cursorMode = 0;
 
 void onDevicesSelected(GVariant*) {
-    cursorMode = (availableCursorModes() & kCursorEmbedded) != 0 ? kCursorEmbedded : 0;
+    cursorMode = (portalNumber(kScreenCast, "AvailableCursorModes") & kCursorEmbedded) != 0
+                     ? kCursorEmbedded
+                     : 0;
     if (cursorMode == 0)
         reportOnBus(kWho, "the portal cannot paint the cursor into the frames", nullptr);
     ask(
@@ -219,6 +238,13 @@ void onCreated(GVariant* results) {
         [](GVariantBuilder& options) {
             g_variant_builder_add(&options, "{sv}", "types",
                                   g_variant_new_uint32(kKeyboardAndPointer));
+            if (!portalPersists)
+                return;
+            g_variant_builder_add(&options, "{sv}", "persist_mode",
+                                  g_variant_new_uint32(kPersistUntilRevoked));
+            if (!restoreToken.empty())
+                g_variant_builder_add(&options, "{sv}", "restore_token",
+                                      g_variant_new_string(restoreToken.c_str()));
         },
         onDevicesSelected);
 }
@@ -234,6 +260,12 @@ void runPortalThread() {
         std::lock_guard lock(portal.mutex);
         portal.connection = bus;
     }
+    // Older portals (version 1) ask at every start, as does a program with nowhere to keep
+    // the token.
+    portalPersists =
+        !tokenFolder.empty() && portalNumber(kRemoteDesktop, "version") >= kFirstPersistingVersion;
+    if (portalPersists)
+        restoreToken = keptPortalToken(tokenFolder);
     g_dbus_connection_signal_subscribe(bus, kPortal, "org.freedesktop.portal.Request", "Response",
                                        nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onResponse,
                                        nullptr, nullptr);
@@ -315,9 +347,10 @@ std::atomic<bool> threadStarted{false};
 
 }  // namespace
 
-void startPortalSession() {
+void startPortalSession(const std::string& programFilesFolder) {
     static std::once_flag started;
-    std::call_once(started, [] {
+    std::call_once(started, [&] {
+        tokenFolder = programFilesFolder;
         threadStarted = true;
         std::thread(runPortalThread).detach();
     });

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform::wayland {
 
-// Starts the session's thread at the first call; later calls cost nothing.
-void startPortalSession();
+// Starts the session's thread at the first call; later calls cost nothing. The consent
+// the portal lets us keep is kept in programFilesFolder.
+void startPortalSession(const std::string& programFilesFolder);
 bool portalSessionStarted();
 
 // Input on the running session, without waiting; nothing while none is up.

@@ -68,7 +68,7 @@ bool prepare(CaptureBuffer& buffer, HDC screen, int width, int height) {
 
 }  // namespace
 
-void startSharingDisplay() {}
+void startSharingDisplay(const std::string&) {}
 
 bool displayReachable() {
     HDC screen = ::GetDC(nullptr);
