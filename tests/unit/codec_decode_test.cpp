@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "codec/jpeg_decode.h"
 #include "codec/jpeg_encode.h"
 #include "codec/libjpeg_setup.h"
 #include "host_jpeg_support.h"
+#include "platform/threads.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -164,6 +168,33 @@ TEST(JpegDecode, AFrameIsDecodedNoLargerThanTheViewItCovers) {
     DecodeRequest justOverHalf{{401, 300}, {}};
     ASSERT_TRUE(decodeJpeg(jpeg.data(), jpeg.size(), image, &justOverHalf));
     EXPECT_EQ(image.width, 800) << "half size would not cover 401 columns";
+}
+
+// A client run that is stopped must not sit in a decode: a thread that has been terminated
+// gets no picture, however sound the stream.
+std::vector<uint8_t> frameForStoppedThread;
+std::atomic<int> stoppedThreadDecoded{-1};
+
+void decodeOnceTerminated() {
+    while (platform::sleepUnlessStopped(5)) {
+    }
+    platform::Image image;
+    bool decoded = decodeJpeg(frameForStoppedThread.data(), frameForStoppedThread.size(), image);
+    stoppedThreadDecoded = decoded || !image.pixels.empty() ? 1 : 0;
+}
+
+TEST(JpegDecode, ADecodeOnATerminatedThreadEndsWithoutAPicture) {
+    std::vector<uint8_t> picture = host_testing::desktopLikePicture(640, 480);
+    frameForStoppedThread = encoded(picture, 640, 480);
+    platform::Image image;
+    ASSERT_TRUE(decodeJpeg(frameForStoppedThread.data(), frameForStoppedThread.size(), image));
+
+    platform::ThreadHandle thread = platform::startThread(decodeOnceTerminated);
+    ASSERT_NE(thread, nullptr);
+    platform::terminateThread(thread);
+    for (int i = 0; i < 400 && stoppedThreadDecoded == -1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(stoppedThreadDecoded, 0) << "the terminated thread still got its picture";
 }
 
 }  // namespace
