@@ -52,7 +52,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://korvo.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The toolkit reaches the X server through a plugin, which the library scan cannot see; a
 # compiled-help viewer shows help.chm.

@@ -50,8 +50,6 @@ start_private_wayland() {
     unset DISPLAY
     # A session bus with no service folders: nothing is started on demand.
     cat >"$wayland_work/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
   <listen>unix:path=$XDG_RUNTIME_DIR/bus</listen>
