@@ -103,10 +103,6 @@ size_t pendingBytes(int connection);
 // `stallLimitMs` without any. False when the connection fails or stalls.
 bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs = 5000);
 
-// Sends all `count` bytes within `limitMs` in all, however the reader paces itself. False
-// when the connection fails or the time runs out; what went out by then stays sent.
-bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs);
-
 // Hands the socket as many of the `count` bytes as it takes now, without waiting: the
 // count taken (0 when its buffer is full), or -1 when the connection has failed or names
 // no open connection.

@@ -258,31 +258,6 @@ bool sendBytes(int connection, const void* data, size_t count, int stallLimitMs)
     return true;
 }
 
-bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return false;
-    auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    size_t sent = 0;
-    while (sent < count) {
-        ssize_t result =
-            ::send(fdOf(entry), bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (result > 0) {
-            sent += static_cast<size_t>(result);
-            continue;
-        }
-        if (result < 0 && errno == EINTR)
-            continue;
-        int left = millisecondsLeft(deadline);
-        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && left > 0 &&
-            waitReady(fdOf(entry), POLLOUT, left))
-            continue;
-        return false;
-    }
-    return true;
-}
-
 int64_t sendSome(int connection, const void* data, size_t count) {
     SocketEntry entry;
     if (!lookUp(connection, entry) || entry.listener)

@@ -167,31 +167,6 @@ bool waitForActivity(int server, int timeoutMs) {
     }
 }
 
-bool sendBytesWithin(int connection, const void* data, size_t count, int limitMs) {
-    SocketEntry entry;
-    if (!lookUp(connection, entry) || entry.listener)
-        return false;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
-    const auto* bytes = static_cast<const char*>(data);
-    size_t sent = 0;
-    while (sent < count) {
-        int result = ::send(socketOf(entry), bytes + sent,
-                            static_cast<int>(std::min<size_t>(count - sent, INT_MAX)), 0);
-        if (result > 0) {
-            sent += static_cast<size_t>(result);
-            continue;
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (result < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK && left.count() > 0 &&
-            waitReady(connection, socketOf(entry), true, static_cast<int>(left.count())))
-            continue;
-        return false;
-    }
-    return true;
-}
-
 int64_t sendSome(int connection, const void* data, size_t count) {
     SocketEntry entry;
     if (!lookUp(connection, entry) || entry.listener)

@@ -133,10 +133,6 @@ bool sendBytes(int connection, const void*, size_t, int) {
     return isConnectionOpen(connection);
 }
 
-bool sendBytesWithin(int connection, const void*, size_t, int) {
-    return isConnectionOpen(connection);
-}
-
 int64_t sendSome(int connection, const void*, size_t count) {
     return isConnectionOpen(connection) ? static_cast<int64_t>(count) : -1;
 }
