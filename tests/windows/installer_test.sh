@@ -18,22 +18,14 @@ if [ "$(id -u)" -eq 0 ] && [ -z "${KORVO_WITHOUT_OVERRIDE:-}" ]; then
 fi
 setup=$1
 probe_exe=$2
-work=$(mktemp -d)
-korvo_pid=""
+test_name="installer test"
+source "$(dirname "$0")/under_wine.sh"
 drive_c=$WINEPREFIX/drive_c
 install_dir=$drive_c/Program\ Files/Korvo
 shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Korvo.lnk
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvo'
-cleanup() {
-    [ -n "$korvo_pid" ] && kill "$korvo_pid" 2>/dev/null || true
-    [ -d "$install_dir" ] && chmod 755 "$install_dir"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "installer test: $*" >&2
-    exit 1
-}
+reopen_install_dir() { [ ! -d "$install_dir" ] || chmod 755 "$install_dir"; }
+more_cleanup=reopen_install_dir
 probe() { wine "$probe_exe" "$@" 2>/dev/null; }
 
 appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)

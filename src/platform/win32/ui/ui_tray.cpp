@@ -27,7 +27,7 @@ NOTIFYICONDATAW iconData() {
 // Adds the icon, or changes it when it is there already. A busy shell may time out on
 // an add that it carries out all the same: a change then finds the icon. False when the
 // tray has no icon of ours afterwards.
-bool placeIcon(bool shown) {
+bool putIconInTray(bool shown) {
     NOTIFYICONDATAW data = iconData();
     data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data.uCallbackMessage = kTrayMessage;
@@ -38,8 +38,16 @@ bool placeIcon(bool shown) {
     return ::Shell_NotifyIconW(NIM_ADD, &data) || ::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void reportRefusedIcon() {
-    pushEvent(Event{EventKind::Tray, 0, 0, static_cast<int>(TrayAction::LeftDoubleClick), 0});
+// Puts the icon in the tray and records whether it is there; a refused icon brings the
+// window back.
+void placeIcon(bool shown) {
+    const bool placed = putIconInTray(shown);
+    {
+        std::lock_guard lock(records().mutex);
+        records().trayShown = placed;
+    }
+    if (!placed)
+        pushEvent(Event{EventKind::Tray, 0, 0, static_cast<int>(TrayAction::LeftDoubleClick), 0});
 }
 
 }  // namespace
@@ -50,18 +58,8 @@ UINT taskbarCreatedMessage() {
 }
 
 void restoreTrayIcon() {
-    bool shown;
-    {
-        std::lock_guard lock(records().mutex);
-        shown = records().trayShown;
-    }
-    if (shown && !placeIcon(false)) {
-        {
-            std::lock_guard lock(records().mutex);
-            records().trayShown = false;
-        }
-        reportRefusedIcon();
-    }
+    if (platform::trayIconShown())
+        placeIcon(false);
 }
 
 void initTray() {
@@ -113,22 +111,11 @@ void showTrayIcon(const Image* icon, const std::string& tooltip) {
         icon != nullptr && icon->valid() ? std::make_shared<const Image>(*icon) : nullptr;
     onGuiThread([copy, tooltip] {
         HICON made = makeIcon(copy.get());
-        bool shown;
-        {
-            std::lock_guard lock(records().mutex);
-            shown = records().trayShown;
-        }
         if (trayIcon != nullptr)
             ::DestroyIcon(trayIcon);
         trayIcon = made;
         trayTip = toDisplay(tooltip).substr(0, 127);
-        const bool ok = placeIcon(shown);
-        {
-            std::lock_guard lock(records().mutex);
-            records().trayShown = ok;
-        }
-        if (!ok)
-            reportRefusedIcon();
+        placeIcon(trayIconShown());
     });
 }
 
