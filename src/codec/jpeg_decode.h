@@ -46,7 +46,4 @@ bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image,
 bool decodeJpegFile(const std::string& path, platform::Image& image,
                     DecodeRequest* request = nullptr);
 
-// The scale, in eighths, at which a picture of `full` size is decoded to cover `cover`.
-int coveringEighths(platform::Size full, platform::Size cover);
-
 }  // namespace korvo
