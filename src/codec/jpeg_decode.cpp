@@ -124,13 +124,13 @@ bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image, Decode
     return decode(nullptr, data, size, image, request);
 }
 
-bool decodeJpegFile(const std::string& path, platform::Image& image, DecodeRequest* request) {
+bool decodeJpegFile(const std::string& path, platform::Image& image) {
     std::FILE* file = platform::openFileStream(path, "rb");
     if (file == nullptr) {
         clear(image);
         return false;
     }
-    bool decoded = decode(file, nullptr, 0, image, request);
+    bool decoded = decode(file, nullptr, 0, image, nullptr);
     std::fclose(file);
     return decoded;
 }

@@ -42,8 +42,7 @@ struct DecodeRequest {
 bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image,
                 DecodeRequest* request = nullptr);
 
-// The same for the stream held in the file at path.
-bool decodeJpegFile(const std::string& path, platform::Image& image,
-                    DecodeRequest* request = nullptr);
+// The same, at full size, for the stream held in the file at path.
+bool decodeJpegFile(const std::string& path, platform::Image& image);
 
 }  // namespace korvo
