@@ -35,6 +35,18 @@ int scaledSide(JDIMENSION side, int eighths) {
     return static_cast<int>((static_cast<uint64_t>(side) * static_cast<uint64_t>(eighths) + 7) / 8);
 }
 
+// The scale, in eighths, at which a picture of `full` size is decoded to cover `cover`.
+int coveringEighths(platform::Size full, platform::Size cover) {
+    if (cover.width <= 0 || cover.height <= 0)
+        return 8;
+    for (int eighths : {1, 2, 4}) {
+        if (scaledSide(static_cast<JDIMENSION>(full.width), eighths) >= cover.width &&
+            scaledSide(static_cast<JDIMENSION>(full.height), eighths) >= cover.height)
+            return eighths;
+    }
+    return 8;
+}
+
 // Reads the header, checks the size, picks the scale and decodes every row. The source is
 // set by the caller. False when libjpeg failed, warned, or the picture is too large.
 bool decodeRows(jpeg_decompress_struct& cinfo, SilentErrors& errors, platform::Image& image,
@@ -104,17 +116,6 @@ bool decode(std::FILE* file, const uint8_t* data, size_t size, platform::Image& 
 
 }  // namespace
 
-int coveringEighths(platform::Size full, platform::Size cover) {
-    if (cover.width <= 0 || cover.height <= 0)
-        return 8;
-    for (int eighths : {1, 2, 4}) {
-        if (scaledSide(static_cast<JDIMENSION>(full.width), eighths) >= cover.width &&
-            scaledSide(static_cast<JDIMENSION>(full.height), eighths) >= cover.height)
-            return eighths;
-    }
-    return 8;
-}
-
 bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image, DecodeRequest* request) {
     if (data == nullptr || size == 0) {
         clear(image);
@@ -123,13 +124,13 @@ bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image, Decode
     return decode(nullptr, data, size, image, request);
 }
 
-bool decodeJpegFile(const std::string& path, platform::Image& image, DecodeRequest* request) {
+bool decodeJpegFile(const std::string& path, platform::Image& image) {
     std::FILE* file = platform::openFileStream(path, "rb");
     if (file == nullptr) {
         clear(image);
         return false;
     }
-    bool decoded = decode(file, nullptr, 0, image, request);
+    bool decoded = decode(file, nullptr, 0, image, nullptr);
     std::fclose(file);
     return decoded;
 }

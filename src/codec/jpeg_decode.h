@@ -42,11 +42,7 @@ struct DecodeRequest {
 bool decodeJpeg(const uint8_t* data, size_t size, platform::Image& image,
                 DecodeRequest* request = nullptr);
 
-// The same for the stream held in the file at path.
-bool decodeJpegFile(const std::string& path, platform::Image& image,
-                    DecodeRequest* request = nullptr);
-
-// The scale, in eighths, at which a picture of `full` size is decoded to cover `cover`.
-int coveringEighths(platform::Size full, platform::Size cover);
+// The same, at full size, for the stream held in the file at path.
+bool decodeJpegFile(const std::string& path, platform::Image& image);
 
 }  // namespace korvo

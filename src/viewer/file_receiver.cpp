@@ -24,14 +24,6 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// How long the next read may wait: the stall limit, or what is left before the deadline.
-int waitMs(uint64_t deadline) {
-    const uint64_t now = platform::monotonicMs();
-    return now >= deadline
-               ? 0
-               : static_cast<int>(std::min<uint64_t>(deadline - now, kReplyStallLimitMs));
-}
-
 // The announced bytes, read as they arrive; each piece goes to the file when there is
 // one. Stops early as receiveFile describes.
 void receiveBody(int connection, uint64_t size, std::FILE* file) {
@@ -39,7 +31,7 @@ void receiveBody(int connection, uint64_t size, std::FILE* file) {
     const uint64_t deadline = frameDeadlineMs(platform::monotonicMs(), size);
     uint64_t received = 0;
     while (received < size) {
-        const int wait = waitMs(deadline);
+        const int wait = frameWaitMs(deadline, platform::monotonicMs());
         if (wait == 0 || !platform::waitReadable(connection, wait) || platform::stopRaised())
             return;
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(size - received, kPieceSize));

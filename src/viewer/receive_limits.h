@@ -29,6 +29,16 @@ constexpr uint64_t frameDeadlineMs(uint64_t startMs, uint64_t bytes) {
     return startMs + kFrameTimeFloorMs + bytes * 1000 / kSlowestFrameBytesPerSecond;
 }
 
+// How long a read of a frame due by deadlineMs may wait at nowMs: the stall limit, or
+// what is left before the deadline; 0 once that has passed.
+constexpr int frameWaitMs(uint64_t deadlineMs, uint64_t nowMs) {
+    if (nowMs >= deadlineMs)
+        return 0;
+    const uint64_t left = deadlineMs - nowMs;
+    return left < static_cast<uint64_t>(kReplyStallLimitMs) ? static_cast<int>(left)
+                                                            : kReplyStallLimitMs;
+}
+
 // Silent polls while the client thread waits before it is released anyway (at the
 // 101st, some two seconds after the wait began).
 inline constexpr int kIdlePollLimit = 100;

@@ -71,18 +71,13 @@ bool endsFrame(const uint8_t* frameEnd, size_t frameLength) {
     return frameLength >= 3 && frameEnd[-3] == 0xFF && frameEnd[-2] == 0xD9 && frameEnd[-1] == 0;
 }
 
-// How long a read of the frame in hand may wait now, with `bytes` of it in: the stall
-// limit, or what is left before the frame's deadline; 0 once that has passed.
-int frameWaitMs(const ReceiveState& state, size_t bytes) {
-    const uint64_t deadline = frameDeadlineMs(state.frameStartMs, bytes);
-    const uint64_t now = platform::monotonicMs();
-    if (now >= deadline)
-        return 0;
-    return static_cast<int>(std::min<uint64_t>(deadline - now, kReplyStallLimitMs));
+// How long a read of the frame in hand may wait now, with `bytes` of it in.
+int frameInHandWaitMs(const ReceiveState& state, size_t bytes) {
+    return frameWaitMs(frameDeadlineMs(state.frameStartMs, bytes), platform::monotonicMs());
 }
 
 bool waitForFrameBytes(int connection, const ReceiveState& state, size_t bytes) {
-    const int waitMs = frameWaitMs(state, bytes);
+    const int waitMs = frameInHandWaitMs(state, bytes);
     return waitMs > 0 && platform::waitReadable(connection, waitMs);
 }
 
@@ -136,7 +131,7 @@ bool takeFrameChunk(int connection, ReceiveState& state) {
     const size_t count = receiveChunkPayload(connection, chunk, state);
     if (platform::stopRaised())
         return false;
-    if (frameWaitMs(state, state.frameTotal + count) == 0 ||
+    if (frameInHandWaitMs(state, state.frameTotal + count) == 0 ||
         state.frameTotal + count > kFrameDataCapacity)
         return endFrame(state, 0);
     if (state.frameKept && !writeFrameBuffer(kFrameLengthBytes + state.frameTotal, chunk, count))
