@@ -159,6 +159,19 @@ inline void printRow(const char* desktop, const char* route, const std::vector<R
                 median(cpu), median(ratio), median(wall), rows.back().frameBytes);
 }
 
+// One desktop's rows: the floor back to back and paced, the server's two routes beside
+// the first, and again beside the paced floor.
+inline void printDesktopRows(const char* desktop, const std::vector<Row>& floor,
+                             const std::vector<Row>& pacedFloor, const std::vector<Row>& memory,
+                             const std::vector<Row>& file) {
+    printRow(desktop, "floor, back to back", floor, floor);
+    printRow(desktop, "floor, paced", pacedFloor, floor);
+    printRow(desktop, "server, memory route", memory, floor);
+    printRow(desktop, "server, file route", file, floor);
+    printRow(desktop, "memory route / paced", memory, pacedFloor);
+    printRow(desktop, "file route / paced", file, pacedFloor);
+}
+
 // The server's CPU while a logged-in client sends nothing: its polling.
 inline double idleCpuMsPerSecond(pid_t server, int port) {
     testing_support::RawClient client(port);
