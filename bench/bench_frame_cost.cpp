@@ -115,9 +115,7 @@ int main(int argc, char** argv) {
     const int port = serverProcess.port;
     ownDisplay = XOpenDisplay(xvfb.name().c_str());
 
-    std::printf(
-        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    bench_support::printTableHead();
     const int perRound = std::max(1, cycles / kRounds);
     for (bool changing : {false, true}) {
         if (changing)

@@ -144,6 +144,13 @@ inline double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// The head of the table printRow writes the rows of.
+inline void printTableHead() {
+    std::printf(
+        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+}
+
 // Median CPU per frame of the rounds, and the median of each round's ratio to the floor.
 inline void printRow(const char* desktop, const char* route, const std::vector<Row>& rows,
                      const std::vector<Row>& floor) {

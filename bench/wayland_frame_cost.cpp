@@ -65,9 +65,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Monitor %d x %d\n\n", size.width, size.height);
-    std::printf(
-        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    bench_support::printTableHead();
     const int perRound = std::max(1, cycles / kRounds);
     double compositorMsPerSecond[2] = {0, 0};
     for (bool changing : {false, true}) {
