@@ -37,7 +37,7 @@ using bench_support::kRounds;
 using bench_support::kServerCycleMs;
 using bench_support::measureFloor;
 using bench_support::measureServer;
-using bench_support::printRow;
+using bench_support::printDesktopRows;
 using bench_support::Row;
 
 constexpr int kWidth = 1920;
@@ -115,9 +115,7 @@ int main(int argc, char** argv) {
     const int port = serverProcess.port;
     ownDisplay = XOpenDisplay(xvfb.name().c_str());
 
-    std::printf(
-        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    bench_support::printTableHead();
     const int perRound = std::max(1, cycles / kRounds);
     for (bool changing : {false, true}) {
         if (changing)
@@ -131,13 +129,7 @@ int main(int argc, char** argv) {
             memory.push_back(measureServer(server, port, true, change, perRound));
             file.push_back(measureServer(server, port, false, change, perRound));
         }
-        const char* desktop = changing ? "changing" : "static";
-        printRow(desktop, "floor, back to back", floor, floor);
-        printRow(desktop, "floor, paced", pacedFloor, floor);
-        printRow(desktop, "server, memory route", memory, floor);
-        printRow(desktop, "server, file route", file, floor);
-        printRow(desktop, "memory route / paced", memory, pacedFloor);
-        printRow(desktop, "file route / paced", file, pacedFloor);
+        printDesktopRows(changing ? "changing" : "static", floor, pacedFloor, memory, file);
         if (changing)
             hideChangingWindow();
     }

@@ -144,6 +144,13 @@ inline double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// The head of the table printRow writes the rows of.
+inline void printTableHead() {
+    std::printf(
+        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+}
+
 // Median CPU per frame of the rounds, and the median of each round's ratio to the floor.
 inline void printRow(const char* desktop, const char* route, const std::vector<Row>& rows,
                      const std::vector<Row>& floor) {
@@ -157,6 +164,19 @@ inline void printRow(const char* desktop, const char* route, const std::vector<R
     }
     std::printf("| %-8s | %-22s | %6.2f ms | %5.2f | %7.1f ms | %9zu |\n", desktop, route,
                 median(cpu), median(ratio), median(wall), rows.back().frameBytes);
+}
+
+// One desktop's rows: the floor back to back and paced, the server's two routes beside
+// the first, and again beside the paced floor.
+inline void printDesktopRows(const char* desktop, const std::vector<Row>& floor,
+                             const std::vector<Row>& pacedFloor, const std::vector<Row>& memory,
+                             const std::vector<Row>& file) {
+    printRow(desktop, "floor, back to back", floor, floor);
+    printRow(desktop, "floor, paced", pacedFloor, floor);
+    printRow(desktop, "server, memory route", memory, floor);
+    printRow(desktop, "server, file route", file, floor);
+    printRow(desktop, "memory route / paced", memory, pacedFloor);
+    printRow(desktop, "file route / paced", file, pacedFloor);
 }
 
 // The server's CPU while a logged-in client sends nothing: its polling.

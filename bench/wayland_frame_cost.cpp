@@ -21,7 +21,7 @@ using bench_support::kRounds;
 using bench_support::kServerCycleMs;
 using bench_support::measureFloor;
 using bench_support::measureServer;
-using bench_support::printRow;
+using bench_support::printDesktopRows;
 using bench_support::processCpuMs;
 using bench_support::Row;
 
@@ -65,9 +65,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Monitor %d x %d\n\n", size.width, size.height);
-    std::printf(
-        "| Desktop  | Route                  | CPU/frame | × floor | Wall/cycle | JPEG bytes |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    bench_support::printTableHead();
     const int perRound = std::max(1, cycles / kRounds);
     double compositorMsPerSecond[2] = {0, 0};
     for (bool changing : {false, true}) {
@@ -91,13 +89,7 @@ int main(int argc, char** argv) {
             compositorCpu.push_back((processCpuMs(compositor) - compositorBefore) / seconds);
             file.push_back(measureServer(server, port, false, nullptr, perRound));
         }
-        const char* desktop = changing ? "changing" : "static";
-        printRow(desktop, "floor, back to back", floor, floor);
-        printRow(desktop, "floor, paced", pacedFloor, floor);
-        printRow(desktop, "server, memory route", memory, floor);
-        printRow(desktop, "server, file route", file, floor);
-        printRow(desktop, "memory route / paced", memory, pacedFloor);
-        printRow(desktop, "file route / paced", file, pacedFloor);
+        printDesktopRows(changing ? "changing" : "static", floor, pacedFloor, memory, file);
         compositorMsPerSecond[changing ? 1 : 0] = bench_support::median(compositorCpu);
         if (changing)
             testing_support::stopProgram(printer);

@@ -48,6 +48,18 @@ GVariant* callAndWait(GDBusConnection* connection, const char* who, const char* 
     return reply;
 }
 
+GVariant* propertyValue(GDBusConnection* connection, const char* who, const char* service,
+                        const char* path, const char* interface, const char* property) {
+    GVariant* reply = callAndWait(connection, who, service, path, "org.freedesktop.DBus.Properties",
+                                  "Get", g_variant_new("(ss)", interface, property), "(v)");
+    if (reply == nullptr)
+        return nullptr;
+    GVariant* value = nullptr;
+    g_variant_get(reply, "(v)", &value);
+    g_variant_unref(reply);
+    return value;
+}
+
 std::string objectPathOf(GVariant* reply) {
     std::string path;
     if (reply != nullptr) {

@@ -20,6 +20,11 @@ GVariant* callAndWait(GDBusConnection* connection, const char* who, const char* 
                       const char* path, const char* interface, const char* method,
                       GVariant* parameters, const char* replyType);
 
+// The value of an object's property, unwrapped from its variant; null on failure
+// (reported). The caller frees it.
+GVariant* propertyValue(GDBusConnection* connection, const char* who, const char* service,
+                        const char* path, const char* interface, const char* property);
+
 // The object path of an "(o)" reply, which it frees; empty for a null reply.
 std::string objectPathOf(GVariant* reply);
 

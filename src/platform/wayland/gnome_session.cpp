@@ -41,17 +41,13 @@ std::string pendingStreamPath;
 std::string pendingSessionPath;
 
 std::string sessionIdOf(GDBusConnection* connection, const std::string& sessionPath) {
-    GVariant* reply = callAndWait(connection, kWho, kRemoteDesktop, sessionPath.c_str(),
-                                  "org.freedesktop.DBus.Properties", "Get",
-                                  g_variant_new("(ss)", kRemoteSession, "SessionId"), "(v)");
+    GVariant* value = propertyValue(connection, kWho, kRemoteDesktop, sessionPath.c_str(),
+                                    kRemoteSession, "SessionId");
     std::string id;
-    if (reply != nullptr) {
-        GVariant* value = nullptr;
-        g_variant_get(reply, "(v)", &value);
+    if (value != nullptr) {
         if (g_variant_is_of_type(value, G_VARIANT_TYPE_STRING))
             id = g_variant_get_string(value, nullptr);
         g_variant_unref(value);
-        g_variant_unref(reply);
     }
     return id;
 }

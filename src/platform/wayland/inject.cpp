@@ -47,9 +47,9 @@ void setCursorPosition(int x, int y) {
 
 void mouseButton(unsigned flag, int, int) {
     // Buttons act where the pointer is.
-    int32_t button = (flag == kLeftDown || flag == kLeftUp) ? kButtonLeft : kButtonRight;
     if (flag != kLeftDown && flag != kLeftUp && flag != kRightDown && flag != kRightUp)
         return;
+    int32_t button = (flag == kLeftDown || flag == kLeftUp) ? kButtonLeft : kButtonRight;
     bool pressed = flag == kLeftDown || flag == kRightDown;
     if (onPortal())
         portalButton(button, pressed);

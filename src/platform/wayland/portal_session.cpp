@@ -187,17 +187,12 @@ void onSourcesSelected(GVariant*) {
 
 // A number the portal publishes as a property; 0 when it does not say.
 uint32_t portalNumber(const char* interface, const char* property) {
-    GVariant* reply =
-        callAndWait(bus, kWho, kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "Get",
-                    g_variant_new("(ss)", interface, property), "(v)");
+    GVariant* value = propertyValue(bus, kWho, kPortal, kPortalPath, interface, property);
     uint32_t number = 0;
-    if (reply != nullptr) {
-        GVariant* value = nullptr;
-        g_variant_get(reply, "(v)", &value);
+    if (value != nullptr) {
         if (g_variant_is_of_type(value, G_VARIANT_TYPE_UINT32))
             number = g_variant_get_uint32(value);
         g_variant_unref(value);
-        g_variant_unref(reply);
     }
     return number;
 }
