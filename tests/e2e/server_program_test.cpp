@@ -73,25 +73,7 @@ protected:
         xvfb_.stop();
     }
 
-    bool waitForTerminal() {
-        for (int i = 0; i < 500; ++i) {
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-            bool shown = false;
-            for (unsigned c = 0; c < count; ++c) {
-                XWindowAttributes attributes{};
-                XGetWindowAttributes(display_, children[c], &attributes);
-                shown = shown || attributes.map_state == IsViewable;
-            }
-            if (children != nullptr)
-                XFree(children);
-            if (shown)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
+    bool waitForTerminal() { return testing_support::waitForViewableWindow(display_, 500); }
 
     // Waits a bounded time for the pointer to stand at (x, y), as X reports it.
     bool pointerReaches(int x, int y) {

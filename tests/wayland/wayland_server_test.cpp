@@ -289,21 +289,7 @@ protected:
         Display* display = XOpenDisplay(xDisplay_.c_str());
         if (display == nullptr)
             return false;
-        bool shown = false;
-        for (int i = 0; i < 250 && !shown; ++i) {
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-            for (unsigned c = 0; c < count; ++c) {
-                XWindowAttributes attributes{};
-                XGetWindowAttributes(display, children[c], &attributes);
-                shown = shown || attributes.map_state == IsViewable;
-            }
-            if (children != nullptr)
-                XFree(children);
-            if (!shown)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        bool shown = testing_support::waitForViewableWindow(display, 250);
         XCloseDisplay(display);
         return shown;
     }

@@ -73,4 +73,26 @@ private:
     std::string name_;
 };
 
+// Waits, up to `tries` looks 20 ms apart, until some top-level window on the display is
+// viewable.
+inline bool waitForViewableWindow(Display* display, int tries) {
+    for (int i = 0; i < tries; ++i) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+        bool shown = false;
+        for (unsigned c = 0; c < count; ++c) {
+            XWindowAttributes attributes{};
+            XGetWindowAttributes(display, children[c], &attributes);
+            shown = shown || attributes.map_state == IsViewable;
+        }
+        if (children != nullptr)
+            XFree(children);
+        if (shown)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 }  // namespace testing_support
